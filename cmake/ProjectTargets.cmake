@@ -1,0 +1,33 @@
+# Shared build settings and the two helpers every folder uses.
+
+add_library(im_build_flags INTERFACE)
+target_compile_options(im_build_flags INTERFACE -Wall -Wextra)
+target_include_directories(im_build_flags INTERFACE ${PROJECT_SOURCE_DIR})
+target_link_libraries(im_build_flags INTERFACE Boost::boost Threads::Threads)
+
+# im_library(<target> [SOURCES ...] [DEPS ...])
+# Without SOURCES, every .cpp of the calling folder is a source.
+function(im_library target)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  if(NOT A_SOURCES)
+    file(GLOB A_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  add_library(${target} STATIC ${A_SOURCES})
+  target_link_libraries(${target} PUBLIC im_build_flags ${A_DEPS})
+endfunction()
+
+# im_test(<target> LABEL <label> [SOURCES ...] [DEPS ...])
+# Each test case runs in its own process, so process-wide singletons start fresh.
+function(im_test target)
+  cmake_parse_arguments(A "" "LABEL" "SOURCES;DEPS" ${ARGN})
+  if(NOT A_SOURCES)
+    file(GLOB A_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  add_executable(${target} ${A_SOURCES})
+  target_link_libraries(${target} PRIVATE im_build_flags ${A_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${target}
+    PROPERTIES LABELS ${A_LABEL}
+               ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    DISCOVERY_TIMEOUT 60)
+endfunction()
