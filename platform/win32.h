@@ -17,6 +17,10 @@ using LRESULT = int64_t;
 using HRESULT = int32_t;
 using LONGLONG = int64_t;
 
+// Opaque handles: only identity and null-ness are used.
+struct HWND__;
+using HWND = HWND__*;
+
 union LARGE_INTEGER {
     LONGLONG QuadPart;
 };
