@@ -6,14 +6,19 @@ target_include_directories(im_build_flags INTERFACE ${PROJECT_SOURCE_DIR})
 target_link_libraries(im_build_flags INTERFACE Boost::boost Threads::Threads)
 
 # im_library(<target> [SOURCES ...] [DEPS ...])
-# Without SOURCES, every .cpp of the calling folder is a source.
+# Without SOURCES, every .cpp below the calling folder is a source.
 function(im_library target)
   cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
   if(NOT A_SOURCES)
-    file(GLOB A_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    file(GLOB_RECURSE A_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   endif()
-  add_library(${target} STATIC ${A_SOURCES})
-  target_link_libraries(${target} PUBLIC im_build_flags ${A_DEPS})
+  if(A_SOURCES)
+    add_library(${target} STATIC ${A_SOURCES})
+    target_link_libraries(${target} PUBLIC im_build_flags ${A_DEPS})
+  else()
+    add_library(${target} INTERFACE)
+    target_link_libraries(${target} INTERFACE im_build_flags ${A_DEPS})
+  endif()
 endfunction()
 
 # im_test(<target> LABEL <label> [SOURCES ...] [DEPS ...])
