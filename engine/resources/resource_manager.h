@@ -24,4 +24,8 @@ public:
     void CountFrame();
 
     void DrawQuad(DWORD texture_id, const RECT& dst, const RECT* src, D3DCOLOR tint, float angle);
+
+private:
+    IDirect3DDevice9* device_ = nullptr;
+    POINT origin_{};
 };
