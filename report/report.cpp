@@ -1,0 +1,223 @@
+#include "report/report.h"
+
+#include <xercesc/dom/DOMException.hpp>
+#include <xercesc/dom/DOMImplementationLS.hpp>
+#include <xercesc/dom/DOMImplementationRegistry.hpp>
+#include <xercesc/dom/DOMLSException.hpp>
+#include <xercesc/dom/DOMLSOutput.hpp>
+#include <xercesc/dom/DOMLSSerializer.hpp>
+#include <xercesc/dom/DOMNodeList.hpp>
+#include <xercesc/dom/DOMText.hpp>
+#include <xercesc/framework/MemBufFormatTarget.hpp>
+#include <xercesc/util/OutOfMemoryException.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/XMLException.hpp>
+
+#include "platform/debug_output.h"
+#include "platform/utf8.h"
+#include "report/code_page.h"
+#include "report/workbook_file.h"
+#include "report/workbook_template.h"
+#include "report/xml_text.h"
+
+using namespace xercesc;
+
+namespace {
+
+std::string DiskPath(const std::string& narrow)
+{
+    return platform::ToUtf8(WidenString(narrow));
+}
+
+void Diagnose(const std::wstring& text)
+{
+    OutputDebugStringW(text.c_str());
+}
+
+template <class T> struct Releaser {
+    void operator()(T* object) const { object->release(); }
+};
+template <class T> using Released = std::unique_ptr<T, Releaser<T>>;
+
+// Runs action and turns whatever it throws into a reason; errors of the XML library stop here.
+template <class Action> bool Guarded(Action&& action, std::string& error)
+{
+    try {
+        return action();
+    } catch (const XMLException& e) {
+        error = report::Utf8Of(e.getMessage());
+    } catch (const DOMException& e) {
+        error = report::Utf8Of(e.getMessage());
+    } catch (const OutOfMemoryException&) {
+        error = "out of memory";
+    } catch (const std::exception& e) {
+        error = e.what();
+    } catch (...) {
+        error = "unknown error";
+    }
+    return false;
+}
+
+} // namespace
+
+// The XML library is started for each report and stopped after its document is gone; the library counts the
+// starts, so nested reports and other users stay valid.
+class IMReport::Library {
+public:
+    Library() { XMLPlatformUtils::Initialize("en_US"); }
+    ~Library() { XMLPlatformUtils::Terminate(); }
+};
+
+IMReport::IMReport(std::wstring path, std::wstring sheetName)
+    : filePath_(NarrowString(path))
+    , sheetName_(NarrowString(sheetName))
+{
+}
+
+IMReport::~IMReport() = default;
+
+std::unique_ptr<IMReport> IMReport::Open(std::wstring path, std::wstring sheetName)
+{
+    std::unique_ptr<IMReport> report(new IMReport(std::move(path), std::move(sheetName)));
+    std::string error;
+    bool opened = Guarded(
+        [&] {
+            report->library_ = std::make_unique<Library>();
+            report->implementation_ = DOMImplementationRegistry::getDOMImplementation(u"LS");
+            if (!report->implementation_ || !report->Load())
+                return false;
+            report->FindOrAddWorksheet();
+            return true;
+        },
+        error);
+    if (opened)
+        return report;
+    if (!error.empty())
+        Diagnose(L"Report: the XML library failed: " + platform::FromUtf8(error));
+    return nullptr;
+}
+
+bool IMReport::Load()
+{
+    const std::string path = DiskPath(filePath_);
+    report::FileContents file = report::ReadWholeFile(path);
+    if (file.status == report::ReadStatus::Missing)
+        return StartFromTemplate();
+    std::string error = file.error;
+    if (file.status == report::ReadStatus::Read) {
+        document_ = report::ParseWorkbook(file.bytes.data(), file.bytes.size(), error);
+        if (document_)
+            return true;
+    }
+    std::string movedTo, moveError;
+    if (!report::MoveAside(path, movedTo, moveError)) {
+        Diagnose(L"Report: cannot read \"" + platform::FromUtf8(path) + L"\" (" + platform::FromUtf8(error)
+            + L") nor move it aside (" + platform::FromUtf8(moveError) + L"); no report this time");
+        return false;
+    }
+    Diagnose(L"Report: \"" + platform::FromUtf8(path) + L"\" does not parse (" + platform::FromUtf8(error)
+        + L"); kept as \"" + platform::FromUtf8(movedTo) + L"\", starting an empty workbook");
+    return StartFromTemplate();
+}
+
+bool IMReport::StartFromTemplate()
+{
+    std::string error;
+    document_ = report::ParseWorkbook(kEmptyWorkbook, kEmptyWorkbookLength, error);
+    if (!document_)
+        Diagnose(L"Report: the empty workbook does not parse: " + platform::FromUtf8(error));
+    return document_ != nullptr;
+}
+
+void IMReport::FindOrAddWorksheet()
+{
+    const std::u16string name = report::DocumentText(WidenString(sheetName_));
+    DOMNodeList* sheets = document_->getElementsByTagName(u"Worksheet");
+    for (XMLSize_t i = 0; i < sheets->getLength(); ++i) {
+        auto* sheet = static_cast<DOMElement*>(sheets->item(i));
+        if (name == sheet->getAttribute(u"ss:Name")) {
+            worksheet_ = sheet;
+            return;
+        }
+    }
+    worksheet_ = AppendElement(document_->getDocumentElement(), u"Worksheet");
+    worksheet_->setAttribute(u"ss:Name", name.c_str());
+    DOMElement* table = AppendElement(worksheet_, u"Table");
+    for (const char16_t* width : { u"240", u"96" }) {
+        DOMElement* column = AppendElement(table, u"Column");
+        column->setAttribute(u"ss:AutoFitWidth", u"0");
+        column->setAttribute(u"ss:Width", width);
+    }
+}
+
+DOMElement* IMReport::AppendElement(DOMNode* parent, const char16_t* name)
+{
+    DOMElement* element = document_->createElement(name);
+    parent->appendChild(element);
+    return element;
+}
+
+DOMElement* IMReport::Table()
+{
+    // item(0) stops at the first match; counting the list would walk every row.
+    if (DOMNode* table = worksheet_->getElementsByTagName(u"Table")->item(0))
+        return static_cast<DOMElement*>(table);
+    return AppendElement(worksheet_, u"Table");
+}
+
+void IMReport::AddRow(std::wstring label, std::wstring value, std::wstring type)
+{
+    DOMElement* row = AppendElement(Table(), u"Row");
+    const std::pair<const std::wstring&, std::u16string> cells[] = {
+        { label, u"String" },
+        { value, report::DocumentText(type) },
+    };
+    for (const auto& [text, dataType] : cells) {
+        DOMElement* data = AppendElement(AppendElement(row, u"Cell"), u"Data");
+        data->setAttribute(u"ss:Type", dataType.c_str());
+        data->appendChild(document_->createTextNode(report::DocumentText(text).c_str()));
+    }
+}
+
+void IMReport::AddEmptyRow()
+{
+    AppendElement(Table(), u"Row");
+}
+
+std::string IMReport::Serialise() const
+{
+    auto* ls = static_cast<DOMImplementationLS*>(implementation_);
+    Released<DOMLSSerializer> serializer(ls->createLSSerializer());
+    Released<DOMLSOutput> output(ls->createLSOutput());
+    MemBufFormatTarget target;
+    output->setByteStream(&target);
+    if (!serializer->write(document_.get(), output.get()))
+        throw std::runtime_error("the workbook could not be serialised");
+    return std::string(reinterpret_cast<const char*>(target.getRawBuffer()), target.getLen());
+}
+
+bool IMReport::Save(std::wstring path)
+{
+    std::string target, error;
+    bool saved = Guarded(
+        [&] {
+            target = path.empty() ? filePath_ : NarrowString(path);
+            if (target.empty())
+                error = "no file name";
+            else if (target.find('\0') != std::string::npos)
+                error = "the file name holds a zero character";
+            else
+                return report::ReplaceFile(DiskPath(target), Serialise(), error);
+            return false;
+        },
+        error);
+    if (!saved) {
+        Guarded(
+            [&] {
+                Diagnose(L"Report not saved to \"" + WidenString(target) + L"\": " + platform::FromUtf8(error));
+                return true;
+            },
+            error);
+    }
+    return saved;
+}

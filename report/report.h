@@ -1,0 +1,58 @@
+// The pupils' statistics workbook: an XML spreadsheet with one worksheet per pupil, extended run after run.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <xercesc/dom/DOMDocument.hpp>
+#include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/dom/DOMImplementation.hpp>
+
+#include "report/workbook_parser.h"
+
+class IMReport {
+public:
+    // Opens the workbook at path (or starts an empty one when no file is there) and finds the worksheet named
+    // exactly sheetName, adding it when there is none. A file that does not parse is never overwritten: it is
+    // renamed aside and the report starts empty. Null when even that fails, or the XML library cannot start;
+    // the caller then runs without a report.
+    static std::unique_ptr<IMReport> Open(std::wstring path, std::wstring sheetName);
+    ~IMReport();
+
+    IMReport(const IMReport&) = delete;
+    IMReport& operator=(const IMReport&) = delete;
+
+    // Appends a row of two cells to the worksheet: the label as a string, the value with the given type
+    // ("Number" or "String").
+    void AddRow(std::wstring label, std::wstring value, std::wstring type);
+    void AddEmptyRow();
+
+    // Writes the whole workbook to path, or to the report's own path when path is empty; the own path never
+    // changes. The stored file is replaced only by a complete new one. Never throws: false (with one diagnostic
+    // line) when the file was not written.
+    bool Save(std::wstring path);
+
+    // The own path, narrow (Windows-1251), as given to Open.
+    const std::string& GetFilePath() const { return filePath_; }
+    const std::string& GetSheetName() const { return sheetName_; }
+    // The pupil's Worksheet element; its first Table holds the rows.
+    xercesc::DOMElement* GetWorksheet() const { return worksheet_; }
+
+private:
+    class Library;
+
+    IMReport(std::wstring path, std::wstring sheetName);
+    bool Load();
+    bool StartFromTemplate();
+    void FindOrAddWorksheet();
+    xercesc::DOMElement* AppendElement(xercesc::DOMNode* parent, const char16_t* name);
+    xercesc::DOMElement* Table();
+    std::string Serialise() const;
+
+    std::unique_ptr<Library> library_; // outlives the document
+    report::DocumentPtr document_;
+    xercesc::DOMElement* worksheet_ = nullptr;
+    std::string filePath_;
+    std::string sheetName_;
+    xercesc::DOMImplementation* implementation_ = nullptr;
+};

@@ -1,0 +1,202 @@
+#include <csignal>
+#include <cstring>
+
+#include <sys/resource.h>
+
+#include "platform/debug_output.h"
+#include "report/report.h"
+#include "report/workbook_file.h"
+#include "tests/report/workbook_fixture.h"
+
+namespace {
+
+using Paths = std::vector<std::filesystem::path>;
+
+// A saved workbook holding one sheet with one row.
+std::string StoredWorkbook(const std::filesystem::path& file)
+{
+    RecordRun(file, L"Старый", L"Число попыток", L"3");
+    return ReadBytes(file);
+}
+
+std::filesystem::path OnlyBrokenCopy(const std::filesystem::path& folder)
+{
+    Paths files = FilesIn(folder);
+    EXPECT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].string().rfind("book.xls.broken-", 0), 0u);
+    return folder / files[0];
+}
+
+struct Damage {
+    const char* name;
+    const char* bytes; // "truncated": the first half of a stored workbook
+};
+
+void PrintTo(const Damage& damage, std::ostream* out)
+{
+    *out << damage.name;
+}
+
+class DamagedWorkbook : public WorkbookTest, public testing::WithParamInterface<Damage> { };
+
+TEST_P(DamagedWorkbook, IsKeptAsideAndTheReportStartsEmpty)
+{
+    auto file = folder_ / "book.xls";
+    std::string damaged = GetParam().bytes;
+    if (damaged == "truncated") {
+        std::string whole = StoredWorkbook(file);
+        damaged = whole.substr(0, whole.size() / 2);
+    }
+    WriteBytes(file, damaged);
+
+    platform::DebugCapture capture;
+    auto report = IMReport::Open(Wide(file), L"Новый");
+    ASSERT_TRUE(report);
+    EXPECT_EQ(capture.Entries().size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    auto aside = OnlyBrokenCopy(folder_);
+    EXPECT_EQ(ReadBytes(aside), damaged);
+    std::string stamp = aside.filename().string().substr(std::strlen("book.xls.broken-"));
+    EXPECT_EQ(stamp.size(), 15u);
+    EXPECT_EQ(stamp[8], '-');
+
+    report->AddRow(L"Число попыток", L"0", L"Number");
+    ASSERT_TRUE(report->Save(L""));
+    auto document = ParseStrictly(ReadBytes(file));
+    EXPECT_EQ(SheetNames(*document), std::vector<std::wstring> { L"Новый" });
+    EXPECT_EQ(ReadBytes(aside), damaged);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DamagedWorkbook,
+    testing::Values(Damage { "Empty", "" }, Damage { "Truncated", "truncated" },
+        Damage { "Unbalanced", "<Workbook><Worksheet></Workbook>" }, Damage { "NotXml", "not a workbook at all" },
+        Damage { "EntityBomb",
+            "<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">"
+            "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+            "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+            "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]><Workbook>&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;</Workbook>" }),
+    [](const testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+
+TEST_F(WorkbookTest, UnreadableWorkbookThatCannotBeMovedGivesNoReport)
+{
+    // Room for the name, not for the name with the ".broken-" suffix.
+    auto file = folder_ / std::string(250, 'x');
+    WriteBytes(file, "<Workbook>");
+    platform::DebugCapture capture;
+    EXPECT_FALSE(IMReport::Open(Wide(file), L"Ира"));
+    EXPECT_EQ(capture.Entries().size(), 1u);
+    EXPECT_EQ(ReadBytes(file), "<Workbook>");
+}
+
+TEST_F(WorkbookTest, MovingAsideNeverReplacesAnEarlierCopy)
+{
+    auto file = folder_ / "book.xls";
+    std::string first, second, error;
+    WriteBytes(file, "one");
+    ASSERT_TRUE(report::MoveAside(file.string(), first, error));
+    WriteBytes(file, "two");
+    ASSERT_TRUE(report::MoveAside(file.string(), second, error));
+    EXPECT_NE(first, second);
+    EXPECT_EQ(ReadBytes(first), "one");
+    EXPECT_EQ(ReadBytes(second), "two");
+}
+
+TEST_F(WorkbookTest, DoctypeNeverPullsInLocalFiles)
+{
+    auto secret = folder_ / "secret.txt";
+    WriteBytes(secret, "SECRET-CONTENT");
+    // Loading this DTD would be a parse error and move the workbook aside.
+    WriteBytes(folder_ / "broken.dtd", "<!ENTITY this is not a DTD");
+    auto file = folder_ / "book.xls";
+    const std::string stored = "<?xml version=\"1.0\"?><!DOCTYPE Workbook SYSTEM \"" + (folder_ / "broken.dtd").string()
+        + "\" [<!ENTITY leak SYSTEM \"file://" + secret.string() + "\">]>"
+        + "<Workbook xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\">"
+          "<Worksheet ss:Name=\"Z\"><Table><Row><Cell><Data ss:Type=\"String\">&leak;</Data></Cell></Row>"
+          "</Table></Worksheet></Workbook>";
+    WriteBytes(file, stored);
+
+    auto report = IMReport::Open(Wide(file), L"Z");
+    ASSERT_TRUE(report);
+    report->AddRow(L"a", L"b", L"String");
+    ASSERT_TRUE(report->Save(L""));
+    EXPECT_EQ(FilesIn(folder_), (Paths { "book.xls", "broken.dtd", "secret.txt" }));
+    std::string saved = ReadBytes(file);
+    EXPECT_EQ(saved.find("SECRET"), std::string::npos);
+    EXPECT_NE(saved.find("<Row><Cell><Data ss:Type=\"String\">a</Data>"), std::string::npos);
+}
+
+TEST_F(WorkbookTest, PredefinedEntitiesAreNotLimited)
+{
+    auto file = folder_ / "book.xls";
+    auto report = IMReport::Open(Wide(file), L"Ян");
+    ASSERT_TRUE(report);
+    for (int i = 0; i < 3000; ++i)
+        report->AddRow(L"<&>", L"&&", L"String");
+    ASSERT_TRUE(report->Save(L""));
+    report = IMReport::Open(Wide(file), L"Ян");
+    ASSERT_TRUE(report);
+    EXPECT_EQ(FilesIn(folder_), Paths { "book.xls" });
+}
+
+class FailingSave : public WorkbookTest {
+protected:
+    void SetUp() override
+    {
+        WorkbookTest::SetUp();
+        file_ = folder_ / "book.xls";
+        stored_ = StoredWorkbook(file_);
+        report_ = IMReport::Open(Wide(file_), L"Старый");
+        ASSERT_TRUE(report_);
+        report_->AddRow(L"Число попыток", L"4", L"Number");
+    }
+
+    // The save failed, said so once, and left the folder as it was.
+    void ExpectCleanFailure(bool saved, const Paths& folderBefore)
+    {
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(capture_.Entries().size(), 1u);
+        EXPECT_EQ(FilesIn(folder_), folderBefore);
+        EXPECT_EQ(ReadBytes(file_), stored_);
+    }
+
+    std::filesystem::path file_;
+    std::string stored_;
+    std::unique_ptr<IMReport> report_;
+    platform::DebugCapture capture_;
+};
+
+TEST_F(FailingSave, IntoAFolderThatCannotExist)
+{
+    WriteBytes(folder_ / "plain", "x");
+    ExpectCleanFailure(report_->Save(Wide(folder_ / "plain" / "book.xls")), Paths { "book.xls", "plain" });
+    EXPECT_EQ(ReadBytes(folder_ / "plain"), "x");
+}
+
+TEST_F(FailingSave, OverAFolder)
+{
+    std::filesystem::create_directory(folder_ / "dir.xls");
+    ExpectCleanFailure(report_->Save(Wide(folder_ / "dir.xls")), Paths { "book.xls", "dir.xls" });
+    EXPECT_TRUE(std::filesystem::is_directory(folder_ / "dir.xls"));
+}
+
+TEST_F(FailingSave, WhenTheDiskRefusesTheBytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit { static_cast<rlim_t>(stored_.size() / 2), RLIM_INFINITY };
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    ExpectCleanFailure(report_->Save(L""), Paths { "book.xls" });
+}
+
+TEST_F(FailingSave, WithAZeroCharacterInTheName)
+{
+    ExpectCleanFailure(report_->Save(std::wstring(L"book.xls\0x", 10)), Paths { "book.xls" });
+}
+
+TEST_F(FailingSave, AndTheNextSaveStillWorks)
+{
+    EXPECT_FALSE(report_->Save(Wide(folder_)));
+    ASSERT_TRUE(report_->Save(L""));
+    EXPECT_EQ(SheetRows(*ParseStrictly(ReadBytes(file_)), L"Старый").size(), 2u);
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+#include "tests/report/workbook_fixture.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/dom/DOMNodeList.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+
+#include "platform/utf8.h"
+#include "report/report.h"
+#include "report/xml_text.h"
+
+using namespace xercesc;
+
+namespace {
+
+constexpr const XMLCh* kSpreadsheetNs = u"urn:schemas-microsoft-com:office:spreadsheet";
+
+std::vector<DOMElement*> Children(const DOMElement& parent, const XMLCh* localName)
+{
+    std::vector<DOMElement*> found;
+    DOMNodeList* list = parent.getElementsByTagNameNS(kSpreadsheetNs, localName);
+    for (XMLSize_t i = 0; i < list->getLength(); ++i)
+        found.push_back(static_cast<DOMElement*>(list->item(i)));
+    return found;
+}
+
+} // namespace
+
+void WorkbookTest::SetUp()
+{
+    XMLPlatformUtils::Initialize();
+    std::string pattern = (std::filesystem::temp_directory_path() / "report-test-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+}
+
+void WorkbookTest::TearDown()
+{
+    std::filesystem::remove_all(folder_);
+    XMLPlatformUtils::Terminate();
+}
+
+std::string ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        files.push_back(entry.path().filename());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::wstring Wide(const std::filesystem::path& path)
+{
+    return platform::FromUtf8(path.string());
+}
+
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+void RecordRun(
+    const std::filesystem::path& file, const std::wstring& pupil, const std::wstring& label, const std::wstring& value)
+{
+    auto report = IMReport::Open(Wide(file), pupil);
+    ASSERT_TRUE(report);
+    report->AddRow(label, value, L"String");
+    EXPECT_TRUE(report->Save(L""));
+}
+
+report::DocumentPtr ParseStrictly(const std::string& bytes)
+{
+    XercesDOMParser parser;
+    parser.setDoNamespaces(true);
+    parser.setLoadExternalDTD(false);
+    MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()), bytes.size(), "saved");
+    parser.parse(source);
+    EXPECT_EQ(parser.getErrorCount(), 0u);
+    return report::DocumentPtr(parser.adoptDocument());
+}
+
+std::vector<std::wstring> SheetNames(const DOMDocument& document)
+{
+    std::vector<std::wstring> names;
+    for (DOMElement* sheet : Children(*document.getDocumentElement(), u"Worksheet"))
+        names.push_back(report::WideOf(sheet->getAttributeNS(kSpreadsheetNs, u"Name")));
+    return names;
+}
+
+std::vector<std::vector<std::wstring>> SheetRows(const DOMDocument& document, const std::wstring& sheet)
+{
+    std::vector<std::vector<std::wstring>> rows;
+    for (DOMElement* worksheet : Children(*document.getDocumentElement(), u"Worksheet")) {
+        if (report::WideOf(worksheet->getAttributeNS(kSpreadsheetNs, u"Name")) != sheet)
+            continue;
+        for (DOMElement* row : Children(*worksheet, u"Row")) {
+            rows.emplace_back();
+            for (DOMElement* data : Children(*row, u"Data"))
+                rows.back().push_back(report::WideOf(data->getTextContent()));
+        }
+    }
+    return rows;
+}
