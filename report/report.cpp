@@ -24,9 +24,9 @@ using namespace xercesc;
 
 namespace {
 
-std::string DiskPath(const std::string& narrow)
+std::string DiskPath(const std::wstring& path)
 {
-    return platform::ToUtf8(WidenString(narrow));
+    return platform::ToUtf8(path);
 }
 
 void Diagnose(const std::wstring& text)
@@ -69,7 +69,7 @@ public:
 };
 
 IMReport::IMReport(std::wstring path, std::wstring sheetName)
-    : filePath_(NarrowString(path))
+    : filePath_(std::move(path))
     , sheetName_(NarrowString(sheetName))
 {
 }
@@ -131,7 +131,7 @@ bool IMReport::StartFromTemplate()
 
 void IMReport::FindOrAddWorksheet()
 {
-    const std::u16string name = report::DocumentText(WidenString(sheetName_));
+    const std::u16string name = report::DocumentText(::WidenString(sheetName_));
     DOMNodeList* sheets = document_->getElementsByTagName(u"Worksheet");
     for (XMLSize_t i = 0; i < sheets->getLength(); ++i) {
         auto* sheet = static_cast<DOMElement*>(sheets->item(i));
@@ -198,13 +198,14 @@ std::string IMReport::Serialise() const
 
 bool IMReport::Save(std::wstring path)
 {
-    std::string target, error;
+    std::wstring target;
+    std::string error;
     bool saved = Guarded(
         [&] {
-            target = path.empty() ? filePath_ : NarrowString(path);
+            target = path.empty() ? filePath_ : path;
             if (target.empty())
                 error = "no file name";
-            else if (target.find('\0') != std::string::npos)
+            else if (target.find(L'\0') != std::wstring::npos)
                 error = "the file name holds a zero character";
             else
                 return report::ReplaceFile(DiskPath(target), Serialise(), error);
@@ -214,7 +215,7 @@ bool IMReport::Save(std::wstring path)
     if (!saved) {
         Guarded(
             [&] {
-                Diagnose(L"Report not saved to \"" + WidenString(target) + L"\": " + platform::FromUtf8(error));
+                Diagnose(L"Report not saved to \"" + target + L"\": " + platform::FromUtf8(error));
                 return true;
             },
             error);

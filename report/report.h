@@ -28,12 +28,13 @@ public:
     void AddEmptyRow();
 
     // Writes the whole workbook to path, or to the report's own path when path is empty; the own path never
-    // changes. The stored file is replaced only by a complete new one. Never throws: false (with one diagnostic
-    // line) when the file was not written.
+    // changes. Paths reach the file system exactly as given (UTF-8). The stored file is replaced only by a complete new
+    // one. Never throws: false (with one diagnostic line) when the file was not written.
     bool Save(std::wstring path);
 
-    // The own path, narrow (Windows-1251), as given to Open.
-    const std::string& GetFilePath() const { return filePath_; }
+    // The report's own path, as given to Open.
+    const std::wstring& WidenString() const { return filePath_; }
+    // The pupil's name as the workbook stores it, narrow (Windows-1251).
     const std::string& GetSheetName() const { return sheetName_; }
     // The pupil's Worksheet element; its first Table holds the rows.
     xercesc::DOMElement* GetWorksheet() const { return worksheet_; }
@@ -52,7 +53,7 @@ private:
     std::unique_ptr<Library> library_; // outlives the document
     report::DocumentPtr document_;
     xercesc::DOMElement* worksheet_ = nullptr;
-    std::string filePath_;
+    std::wstring filePath_; // kept exact: a narrowed path would name another file
     std::string sheetName_;
     xercesc::DOMImplementation* implementation_ = nullptr;
 };
