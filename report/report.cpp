@@ -1,5 +1,7 @@
 #include "report/report.h"
 
+#include <stdexcept>
+
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/dom/DOMImplementationLS.hpp>
 #include <xercesc/dom/DOMImplementationRegistry.hpp>
@@ -24,8 +26,11 @@ using namespace xercesc;
 
 namespace {
 
+// A zero character would silently cut the path short and name another file.
 std::string DiskPath(const std::wstring& path)
 {
+    if (path.find(L'\0') != std::wstring::npos)
+        throw std::invalid_argument("the file name holds a zero character");
     return platform::ToUtf8(path);
 }
 
@@ -203,12 +208,9 @@ bool IMReport::Save(std::wstring path)
     bool saved = Guarded(
         [&] {
             target = path.empty() ? filePath_ : path;
-            if (target.empty())
-                error = "no file name";
-            else if (target.find(L'\0') != std::wstring::npos)
-                error = "the file name holds a zero character";
-            else
+            if (!target.empty())
                 return report::ReplaceFile(DiskPath(target), Serialise(), error);
+            error = "no file name";
             return false;
         },
         error);
