@@ -1,0 +1,1 @@
+"""Drawing modules of the asset generator."""
