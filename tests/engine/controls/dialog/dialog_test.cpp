@@ -268,9 +268,12 @@ TEST_F(DialogTest, DestroyedDialogDeletesChildrenNobodyClosed)
     Tick(root);
     Tick(root);
     Add(panel, Rect(0, 0, 10, 10), 0, "b")->CountDeathsIn(&deaths);
+    Probe* gone = Add(panel, Rect(0, 0, 10, 10), 0, "gone");
+    gone->CountDeathsIn(&deaths);
+    gone->Destroy();
     panel->Destroy();
     Tick(root);
-    EXPECT_EQ(deaths, 2);
+    EXPECT_EQ(deaths, 3); // each exactly once
 }
 
 TEST_F(DialogTest, AddingALiveChildAgainAndRaisingFollowTheLiveLayers)
