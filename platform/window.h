@@ -5,9 +5,6 @@
 
 #include "platform/win32.h"
 
-struct HINSTANCE__;
-using HINSTANCE = HINSTANCE__*;
-using HMODULE = HINSTANCE;
 struct HMENU__;
 using HMENU = HMENU__*;
 struct HICON__;
@@ -17,8 +14,6 @@ using HCURSOR = HCURSOR__*;
 struct HBRUSH__;
 using HBRUSH = HBRUSH__*;
 using ATOM = WORD;
-using LPCWSTR = const wchar_t*;
-using LPVOID = void*;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 
