@@ -57,3 +57,68 @@ inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f)
 }
 
 } // namespace platform::d3d9
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace platform::d3d9 {
+
+// Colours of one row (with or_mask set in each) times the tint, then blended over or written into dst.
+// The four-pixel steps compute exactly what the functions above compute for one pixel.
+template <bool kTint, bool kBlend>
+inline void CombineRow(uint32_t* dst, const uint32_t* src, int count, uint32_t or_mask, uint32_t tint)
+{
+    int k = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i half = _mm_set1_epi16(128);
+    const __m128i full = _mm_set1_epi16(255);
+    const __m128i alpha_bits = _mm_set1_epi32(int(0xFF000000u));
+    const __m128i or_bits = _mm_set1_epi32(int(or_mask));
+    const __m128i tint16 = _mm_unpacklo_epi8(_mm_set1_epi32(int(tint)), zero);
+    auto div255 = [&](__m128i x) {
+        x = _mm_add_epi16(x, half);
+        return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+    };
+    auto alpha_of = [](__m128i px16) { // each pixel's alpha in all four of its lanes
+        return _mm_shufflehi_epi16(_mm_shufflelo_epi16(px16, 0xFF), 0xFF);
+    };
+    for (; k + 4 <= count; k += 4) {
+        __m128i s = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k)), or_bits);
+        __m128i s_lo = _mm_unpacklo_epi8(s, zero), s_hi = _mm_unpackhi_epi8(s, zero);
+        if constexpr (kTint) {
+            s_lo = div255(_mm_mullo_epi16(s_lo, tint16));
+            s_hi = div255(_mm_mullo_epi16(s_hi, tint16));
+            s = _mm_packus_epi16(s_lo, s_hi);
+        }
+        __m128i* out = reinterpret_cast<__m128i*>(dst + k);
+        if constexpr (kBlend) {
+            int opaque = _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(s, alpha_bits), alpha_bits));
+            if (opaque == 0xFFFF) {
+                _mm_storeu_si128(out, s);
+                continue;
+            }
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(s, alpha_bits), zero)) == 0xFFFF)
+                continue;
+            __m128i d = _mm_loadu_si128(out);
+            __m128i a_lo = alpha_of(s_lo), a_hi = alpha_of(s_hi);
+            __m128i r_lo = _mm_add_epi16(
+                _mm_mullo_epi16(s_lo, a_lo), _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(full, a_lo)));
+            __m128i r_hi = _mm_add_epi16(
+                _mm_mullo_epi16(s_hi, a_hi), _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(full, a_hi)));
+            _mm_storeu_si128(out, _mm_packus_epi16(div255(r_lo), div255(r_hi)));
+        } else {
+            _mm_storeu_si128(out, s);
+        }
+    }
+#endif
+    for (; k < count; ++k) {
+        uint32_t c = src[k] | or_mask;
+        if constexpr (kTint)
+            c = Modulate(c, tint);
+        dst[k] = kBlend ? BlendOver(c, dst[k]) : c;
+    }
+}
+
+} // namespace platform::d3d9

@@ -24,6 +24,12 @@ int64_t CeilDiv(int64_t n, int64_t d)
     return -FloorDiv(-n, d);
 }
 
+// Halves away from zero, as llround, without the library call.
+int64_t Round(double x)
+{
+    return int64_t(x >= 0 ? x + 0.5 : x - 0.5);
+}
+
 struct Fixed {
     int64_t x, y;
 };
@@ -67,16 +73,6 @@ struct Texels {
     }
 };
 
-template <bool kTint, bool kBlend> inline void Put(uint32_t* d, uint32_t c, uint32_t tint)
-{
-    if constexpr (kTint)
-        c = Modulate(c, tint);
-    if constexpr (kBlend)
-        *d = BlendOver(c, *d);
-    else
-        *d = c;
-}
-
 // One row of pixels with texture coordinates stepping along it.
 struct Span {
     uint32_t* dst;
@@ -87,21 +83,47 @@ struct Span {
 
 using SpanFn = void (*)(const Span&, const Texels&, uint32_t tint);
 
+// Samples a run of texels into a small buffer, then combines the buffer with the row in one pass.
 template <bool kLinear, bool kTint, bool kBlend> void SampledSpan(const Span& sp, const Texels& tx, uint32_t tint)
 {
+    constexpr int kChunk = 64;
+    uint32_t colours[kChunk];
     int64_t s = sp.s, t = sp.t;
-    for (int k = 0; k < sp.count; ++k, s += sp.ds, t += sp.dt)
-        Put<kTint, kBlend>(sp.dst + k, kLinear ? tx.Linear(s, t) : tx.Point(s, t), tint);
+    for (int done = 0; done < sp.count; done += kChunk) {
+        int n = std::min(kChunk, sp.count - done);
+        for (int k = 0; k < n; ++k, s += sp.ds, t += sp.dt)
+            colours[k] = kLinear ? tx.Linear(s, t) : tx.Point(s, t);
+        CombineRow<kTint, kBlend>(sp.dst + done, colours, n, 0, tint);
+    }
+}
+
+// Bilinear sampling along a row whose texture rows do not change: the shrunk axis-aligned picture.
+template <bool kTint, bool kBlend> void LinearRowSpan(const Span& sp, const Texels& tx, uint32_t tint)
+{
+    constexpr int kChunk = 64;
+    uint32_t colours[kChunk];
+    const int64_t t = sp.t - 32768;
+    const uint32_t* r0 = tx.Row(tx.WrapY(t >> 16));
+    const uint32_t* r1 = tx.Row(tx.WrapY((t >> 16) + 1));
+    const uint32_t fy = uint32_t(t >> 8) & 255;
+    const uint32_t m = tx.or_mask;
+    int64_t s = sp.s - 32768;
+    for (int done = 0; done < sp.count; done += kChunk) {
+        int n = std::min(kChunk, sp.count - done);
+        for (int k = 0; k < n; ++k, s += sp.ds) {
+            int x0 = tx.WrapX(s >> 16), x1 = tx.WrapX((s >> 16) + 1);
+            uint32_t fx = uint32_t(s >> 8) & 255;
+            colours[k] = Lerp(Lerp(r0[x0] | m, r0[x1] | m, fx), Lerp(r1[x0] | m, r1[x1] | m, fx), fy);
+        }
+        CombineRow<kTint, kBlend>(sp.dst + done, colours, n, 0, tint);
+    }
 }
 
 // Point sampling at one texel per pixel along a row that needs no wrapping: the common 1:1 picture.
 template <bool kTint, bool kBlend> void CopySpan(const Span& sp, const Texels& tx, uint32_t tint)
 {
     const uint32_t* src = tx.Row(tx.WrapY(sp.t >> 16)) + (sp.s >> 16);
-    uint32_t* d = sp.dst;
-    const uint32_t or_mask = tx.or_mask;
-    for (int k = 0; k < sp.count; ++k)
-        Put<kTint, kBlend>(d + k, src[k] | or_mask, tint);
+    CombineRow<kTint, kBlend>(sp.dst, src, sp.count, tx.or_mask, tint);
 }
 
 SpanFn PickSampled(bool linear, bool tint, bool blend)
@@ -117,6 +139,13 @@ SpanFn PickSampled(bool linear, bool tint, bool blend)
         SampledSpan<true, true, true>,
     };
     return table[(linear ? 4 : 0) + (tint ? 2 : 0) + (blend ? 1 : 0)];
+}
+
+SpanFn PickLinearRow(bool tint, bool blend)
+{
+    static const SpanFn table[4] = { LinearRowSpan<false, false>, LinearRowSpan<false, true>,
+        LinearRowSpan<true, false>, LinearRowSpan<true, true> };
+    return table[(tint ? 2 : 0) + (blend ? 1 : 0)];
 }
 
 SpanFn PickCopy(bool tint, bool blend)
@@ -135,8 +164,8 @@ struct Planes {
 
     // Coordinates at pixel column 0 of row j: every span of the row steps from here, so two triangles sharing
     // a row sample exactly alike.
-    int64_t SAtRow(int j) const { return std::llround((s0 - dsdx * x0 + dsdy * (j - y0)) * kTexelFixed); }
-    int64_t TAtRow(int j) const { return std::llround((t0 - dtdx * x0 + dtdy * (j - y0)) * kTexelFixed); }
+    int64_t SAtRow(int j) const { return Round((s0 - dsdx * x0 + dsdy * (j - y0)) * kTexelFixed); }
+    int64_t TAtRow(int j) const { return Round((t0 - dtdx * x0 + dtdy * (j - y0)) * kTexelFixed); }
 };
 
 Planes MakePlanes(const Texels& tx, const RasterState& state, const RasterVertex* v[3], const Fixed p[3])
@@ -159,11 +188,12 @@ Planes MakePlanes(const Texels& tx, const RasterState& state, const RasterVertex
     pl.dsdy = ((s[2] - s[0]) * ax - (s[1] - s[0]) * bx) / det;
     pl.dtdx = ((t[1] - t[0]) * by - (t[2] - t[0]) * ay) / det;
     pl.dtdy = ((t[2] - t[0]) * ax - (t[1] - t[0]) * bx) / det;
-    // More than one texel per pixel along either screen axis is minification.
+    // More than one texel per pixel along either screen axis is minification. Snapping the corners to
+    // 1/256 pixel moves the gradients of a turned 1:1 quad slightly off 1; that still counts as 1:1.
     double rho = std::max(std::hypot(pl.dsdx, pl.dtdx), std::hypot(pl.dsdy, pl.dtdy));
-    pl.linear = rho > 1.0 + 1e-6 ? state.min_linear : state.mag_linear;
-    pl.ds_fixed = std::llround(pl.dsdx * kTexelFixed);
-    pl.dt_fixed = std::llround(pl.dtdx * kTexelFixed);
+    pl.linear = rho > 1.0 + 1.0 / 1024 ? state.min_linear : state.mag_linear;
+    pl.ds_fixed = Round(pl.dsdx * kTexelFixed);
+    pl.dt_fixed = Round(pl.dtdx * kTexelFixed);
     return pl;
 }
 
@@ -243,8 +273,8 @@ bool DrawAxisAlignedRect(
         return true;
 
     bool tint = TintMatters(state.tint);
-    SpanFn sampled = PickSampled(pl.linear, tint, state.blend);
-    SpanFn fn = sampled;
+    // Texture rows change only from one screen row to the next.
+    SpanFn fn = pl.linear ? PickLinearRow(tint, state.blend) : PickSampled(false, tint, state.blend);
     if (!pl.linear && pl.ds_fixed == 65536) {
         // One texel per pixel: a straight row copy when the columns need no wrapping.
         int64_t first = (pl.SAtRow(int(top)) + lo * pl.ds_fixed) >> 16;
