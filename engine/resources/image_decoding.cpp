@@ -1,15 +1,15 @@
 #include "engine/resources/image_decoding.h"
 
-// No decoder is linked in yet: every picture comes out as nothing decoded.
+#include "engine/resources/texture_decoders.h"
 
-bool DecodeTextureFromMemory(IDirect3DDevice9*, const BYTE*, DWORD, IDirect3DTexture9** texture, UINT*, UINT*)
+bool DecodeTextureFromMemory(
+    IDirect3DDevice9* device, const BYTE* blob, DWORD length, IDirect3DTexture9** texture, UINT* width, UINT* height)
 {
-    *texture = nullptr;
-    return false;
+    return LoadTextureFromMemory(device, blob, length, texture, width, height);
 }
 
-bool DecodeTextureFromName(IDirect3DDevice9*, const std::wstring&, IDirect3DTexture9** texture, UINT*, UINT*)
+bool DecodeTextureFromName(
+    IDirect3DDevice9* device, const std::wstring& name, IDirect3DTexture9** texture, UINT* width, UINT* height)
 {
-    *texture = nullptr;
-    return false;
+    return LoadTextureByName(device, name, texture, width, height);
 }
