@@ -58,6 +58,8 @@ constexpr DWORD D3DFILL_SOLID = 3;
 constexpr DWORD D3DSHADE_GOURAUD = 2;
 constexpr DWORD D3DBLEND_SRCALPHA = 5;
 constexpr DWORD D3DBLEND_INVSRCALPHA = 6;
+constexpr DWORD D3DCULL_NONE = 1;
+constexpr DWORD D3DCULL_CW = 2;
 constexpr DWORD D3DCULL_CCW = 3;
 constexpr DWORD D3DBLENDOP_ADD = 1;
 
@@ -126,12 +128,17 @@ class IDirect3DDevice9;
 class IDirect3DTexture9;
 class IDirect3DVertexBuffer9;
 
+namespace platform::d3d9 {
+struct DeviceRecord;
+DeviceRecord& RecordOf(IDirect3DDevice9& device);
+} // namespace platform::d3d9
+
 // The software device's objects are singly owned; Release() deletes them (the engine never shares them).
 class IDirect3D9 {
 public:
     HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode);
-    HRESULT CreateDevice(UINT adapter, UINT type, HWND window, DWORD flags, D3DPRESENT_PARAMETERS* params,
-                         IDirect3DDevice9** device);
+    HRESULT CreateDevice(
+        UINT adapter, UINT type, HWND window, DWORD flags, D3DPRESENT_PARAMETERS* params, IDirect3DDevice9** device);
     ULONG Release();
 };
 
@@ -147,6 +154,7 @@ public:
     HRESULT Present(const RECT* src, const RECT* dst, HWND window, const void* dirty);
     HRESULT GetViewport(D3DVIEWPORT9* viewport);
     // Pixels outside the viewport are not written; pre-transformed vertices are not moved by it.
+    // A viewport reaching beyond the back buffer is refused.
     HRESULT SetViewport(const D3DVIEWPORT9* viewport);
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
@@ -155,12 +163,37 @@ public:
     HRESULT SetFVF(DWORD fvf);
     HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride);
     HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture);
+    // Only the pre-transformed format 0x144 is drawn: x, y, z, rhw, diffuse, u, v (28 bytes).
     HRESULT DrawPrimitive(UINT type, UINT start_vertex, UINT primitive_count);
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, UINT pool,
-                          IDirect3DTexture9** texture, void* shared);
-    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, UINT pool, IDirect3DVertexBuffer9** buffer,
-                               void* shared);
+        IDirect3DTexture9** texture, void* shared);
+    HRESULT CreateVertexBuffer(
+        UINT length, DWORD usage, DWORD fvf, UINT pool, IDirect3DVertexBuffer9** buffer, void* shared);
     ULONG Release();
+
+private:
+    friend class IDirect3D9;
+    friend platform::d3d9::DeviceRecord& platform::d3d9::RecordOf(IDirect3DDevice9& device);
+
+    IDirect3DDevice9(UINT width, UINT height);
+    ~IDirect3DDevice9();
+    void DrawTriangleFan(UINT start_vertex, UINT triangles);
+
+    std::vector<uint32_t> back_buffer_;
+    UINT width_;
+    UINT height_;
+    D3DVIEWPORT9 viewport_;
+    uint64_t loss_epoch_;
+    DWORD alpha_blend_ = FALSE;
+    DWORD cull_mode_ = D3DCULL_CCW;
+    DWORD min_filter_ = D3DTEXF_POINT;
+    DWORD mag_filter_ = D3DTEXF_POINT;
+    DWORD fvf_ = 0;
+    IDirect3DVertexBuffer9* stream_ = nullptr;
+    UINT stream_offset_ = 0;
+    UINT stream_stride_ = 0;
+    IDirect3DTexture9* texture_ = nullptr;
+    platform::d3d9::DeviceRecord* record_;
 };
 
 // Level 0 only, zero-filled at creation, Pitch = Width * 4, bytes B, G, R, A in memory.
@@ -170,6 +203,18 @@ public:
     HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags);
     HRESULT UnlockRect(UINT level);
     ULONG Release();
+
+private:
+    friend class IDirect3DDevice9;
+
+    IDirect3DTexture9(UINT width, UINT height, D3DFORMAT format);
+    ~IDirect3DTexture9();
+
+    std::vector<uint32_t> texels_;
+    UINT width_;
+    UINT height_;
+    D3DFORMAT format_;
+    bool locked_ = false;
 };
 
 class IDirect3DVertexBuffer9 {
@@ -177,4 +222,12 @@ public:
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
     HRESULT Unlock();
     ULONG Release();
+
+private:
+    friend class IDirect3DDevice9;
+
+    explicit IDirect3DVertexBuffer9(UINT length);
+
+    std::vector<BYTE> bytes_;
+    bool locked_ = false;
 };

@@ -14,13 +14,9 @@
 
 #include "platform/win32.h"
 
-struct HINSTANCE__;
-using HMODULE = HINSTANCE__*;
-using HINSTANCE = HMODULE;
 struct HRSRC__;
 using HRSRC = HRSRC__*;
 using HGLOBAL = void*;
-using LPCWSTR = const wchar_t*;
 
 constexpr DWORD LOAD_LIBRARY_AS_DATAFILE = 0x00000002;
 

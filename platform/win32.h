@@ -20,6 +20,11 @@ using LONGLONG = int64_t;
 // Opaque handles: only identity and null-ness are used.
 struct HWND__;
 using HWND = HWND__*;
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+using HMODULE = HINSTANCE;
+using LPCWSTR = const wchar_t*;
+using LPVOID = void*;
 
 union LARGE_INTEGER {
     LONGLONG QuadPart;

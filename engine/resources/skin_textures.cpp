@@ -1,0 +1,16 @@
+#include "engine/resources/skin_textures.h"
+
+#include "engine/resources/resource_manager.h"
+#include "engine/resources/skin_pictures.h"
+
+void RegisterSkinTextures(IMResourceManager& manager)
+{
+    for (const SkinPicture& skin : SkinPictures())
+        manager.AddTextureFromMemory(skin.name, skin.png.data, static_cast<DWORD>(skin.png.size));
+}
+
+void ReleaseSkinTextures(IMResourceManager& manager)
+{
+    for (const SkinPicture& skin : SkinPictures())
+        manager.ReleaseTextureByName(skin.name);
+}
