@@ -16,8 +16,8 @@ protected:
         Picture(L"CloseButtonNuv", 40, 20);
         Picture(L"CloseButtonKlick", 40, 20);
         root_ = std::make_unique<IMDialog>(nullptr, nullptr, 0);
-        button_ = CreateButton(root_.get(), 10, 80, L"CloseButton", L"CloseButton", L"CloseButtonNuv",
-            L"CloseButtonKlick");
+        button_
+            = CreateButton(root_.get(), 10, 80, L"CloseButton", L"CloseButton", L"CloseButtonNuv", L"CloseButtonKlick");
         root_->OnFrame(IMEvent(root_.get(), IMEV_FRAME));
         IMControl::ConnectClick(button_, [this](const IMMouseEvent&) {
             ++clicks_;
