@@ -102,19 +102,24 @@ def _face(ctx, pose, startled):
     ctx.set_source_rgb(*NOSE)
     ctx.fill()
     for side in (-1, 1):
+        if pose.blink >= 1:
+            # A shut eye is a lash curved toward the face side.
+            ctx.arc(6.0, side * 6.8, 5.2, -1.2, 1.2)
+            ctx.set_line_width(2.4)
+            ctx.set_source_rgb(*OUTLINE)
+            ctx.stroke()
+            continue
         _oval(ctx, 8.5, side * 6.8, 6.2, 5.4)
         _outlined(ctx, EYE_WHITE)
-        if pose.blink < 1:
-            pupil = 2.2 if startled else 3.2
-            ctx.arc(10.5, side * 6.3, pupil, 0, 2 * math.pi)
-            ctx.set_source_rgb(*PUPIL)
-            ctx.fill()
+        ctx.arc(10.5, side * 6.3, 2.2 if startled else 3.2, 0, 2 * math.pi)
+        ctx.set_source_rgb(*PUPIL)
+        ctx.fill()
         if pose.blink > 0:
-            # The lid covers the eye from the back edge forwards.
+            # The lid comes down from the back edge of the eye.
             ctx.save()
             _oval(ctx, 8.5, side * 6.8, 6.2, 5.4)
             ctx.clip()
-            ctx.rectangle(2.3 - 1, side * 6.8 - 6, 1 + 12.4 * pose.blink, 12)
+            ctx.rectangle(1.3, side * 6.8 - 6, 1 + 12.4 * pose.blink, 12)
             ctx.set_source_rgb(*BODY)
             ctx.fill_preserve()
             ctx.set_line_width(1.6)
