@@ -3,29 +3,16 @@
 import struct
 import zlib
 
+from assets.gen import png
+
 _SIGNATURE = b"\x89PNG\r\n\x1a\n"
-
-
-def _chunk(kind, data):
-    body = kind + data
-    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
 
 def encode_png(width, height, pixels, channels):
     """Encodes rows of 8-bit RGB (channels 3) or RGBA (channels 4) samples, top row first."""
     if channels not in (3, 4):
         raise ValueError("only RGB or RGBA pictures are written")
-    stride = width * channels
-    if len(pixels) != stride * height:
-        raise ValueError("pixel data does not match %d x %d x %d" % (width, height, channels))
-    raw = bytearray()
-    for y in range(height):
-        raw.append(0)
-        raw += pixels[y * stride:(y + 1) * stride]
-    colour_type = 2 if channels == 3 else 6
-    header = struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0)
-    return (_SIGNATURE + _chunk(b"IHDR", header) + _chunk(b"IDAT", zlib.compress(bytes(raw), 9))
-            + _chunk(b"IEND", b""))
+    return png.encode(width, height, pixels, channels == 4)
 
 
 def write_png(path, width, height, pixels, channels):
