@@ -88,14 +88,13 @@ TEST_F(PictureScreen, PicturesButtonsAndAnAnimationReachTheFrame)
         CreatePicture(root_, 20 + 60 * i, 200, row[i]);
     CreatePicture(root_, 340, 200, L"EscButton", 0, kUntinted)->SetAngle(std::numbers::pi_v<float> / 4);
     CreatePicture(root_, 420, 200, L"StartPopStartButton")->SetSize(168, 94);
-    CreatePicture(root_, 100, 320, L"CheckBoxUnchecked");
+    CreatePicture(root_, 120, 320, L"700002");
 
     auto* anim = new Animation(root_);
-    for (const wchar_t* frame : { L"RadioButtonUnchecked", L"RadioButtonChecked", L"CheckBoxUnchecked" })
-        anim->AddFrame(frame);
-    anim->SetEnd(2);
+    anim->AddFrames(L"7%1$05d", 0, 9);
+    anim->SetEnd(9);
     anim->SetPos(20, 320);
-    anim->SetSize(16, 16);
+    anim->SetSize(78, 78);
     root_->OnFrame(IMEvent(root_, IMEV_FRAME));
 
     Mouse(panels_[1], WM_MOUSEMOVE, 0);
@@ -117,7 +116,7 @@ TEST_F(PictureScreen, PicturesButtonsAndAnAnimationReachTheFrame)
     EXPECT_GT(Differing(20, 100, 200, 100, w, h), 0) << "hover";
     EXPECT_GT(Differing(20, 100, 380, 100, w, h), 0) << "pressed";
     EXPECT_GT(Differing(200, 100, 380, 100, w, h), 0) << "hover and pressed";
-    EXPECT_EQ(Differing(20, 320, 100, 320, 16, 16), 0) << "the animation's third frame";
+    EXPECT_EQ(Differing(20, 320, 120, 320, 78, 78), 0) << "the animation's third frame";
     for (int x = 5; x < w; x += 10) {
         const uint32_t plain = presenter_.Pixel(20 + x, 120);
         const uint32_t grey = presenter_.Pixel(560 + x, 120);
