@@ -28,10 +28,18 @@ public:
     DWORD GetTextureId() const { return texture_id_; }
     bool HasTexture() const { return has_texture_; }
 
-    // Settings the owner writes directly; they take effect at the next draw.
-    void SetColor(D3DCOLOR color) { color_ = color; }
+    // A changed tint or angle marks the view dirty, so the next frame shows it.
+    void SetColor(D3DCOLOR color)
+    {
+        dirty_ = dirty_ || color != color_;
+        color_ = color;
+    }
     D3DCOLOR GetColor() const { return color_; }
-    void SetAngle(float radians) { angle_ = radians; }
+    void SetAngle(float radians)
+    {
+        dirty_ = dirty_ || radians != angle_;
+        angle_ = radians;
+    }
     float GetAngle() const { return angle_; }
     // Texel alpha (0..255) a point must reach to hit; the tint's alpha gates it (only a fully opaque tint hits).
     void SetHitThreshold(int32_t threshold) { hit_threshold_ = threshold; }
