@@ -11,6 +11,10 @@ namespace {
 
 constexpr size_t kFeedChunk = 8192;
 
+// The widest and tallest texture the device makes. A damaged header can claim frames of a million pixels a side,
+// which would only exhaust memory in the decoder and the texture table.
+constexpr ogg_uint32_t kLargestFrameSide = 4096;
+
 // Names the textures of each clip apart: "IMTheoraView1" and "IMTheoraView2" followed by this number.
 int g_clips_opened = 0;
 
@@ -102,6 +106,8 @@ void IMTheoraView::ReadHeaders()
     headers_ = 0;
     FindTheoraStream();
     ReadSecondaryHeaders();
+    if (info_.width > kLargestFrameSide || info_.height > kLargestFrameSide)
+        Fail("error during theora_decode_header (corrupt stream)");
     // Unchecked, a decoder that could not be set up would be used as if it had been.
     if (theora_decode_init(&decoder_, &info_) != 0)
         Fail("error during theora_decode_init");

@@ -149,15 +149,21 @@ Bytes VorbisFirst(const TheoraClip& clip)
     return out;
 }
 
-Bytes WithPatchedPage(const TheoraClip& clip, int index, uint8_t (*patch)(uint8_t))
+void SetPageChecksum(OggPageBytes& bytes)
 {
-    TheoraClip patched = clip;
-    OggPageBytes& bytes = patched.pages.at(index);
     const size_t header_len = 27 + bytes[26];
-    bytes[header_len] = patch(bytes[header_len]);
     ogg_page page { bytes.data(), static_cast<long>(header_len), bytes.data() + header_len,
         static_cast<long>(bytes.size() - header_len) };
     ogg_page_checksum_set(&page);
+}
+
+Bytes WithPatchedPage(const TheoraClip& clip, int index, size_t offset, uint8_t (*patch)(uint8_t))
+{
+    TheoraClip patched = clip;
+    OggPageBytes& bytes = patched.pages.at(index);
+    uint8_t& target = bytes.at(27 + bytes[26] + offset);
+    target = patch(target);
+    SetPageChecksum(bytes);
     return patched.Bytes();
 }
 

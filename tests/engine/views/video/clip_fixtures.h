@@ -22,8 +22,10 @@ TheoraClip NoisyClip(int frames, TheoraClipFormat format = {});
 // A Vorbis stream first, then the Theora clip, multiplexed page by page.
 Bytes VorbisFirst(const TheoraClip& clip);
 
-// The clip with the first body byte of one page replaced and the page's checksum made valid again.
-Bytes WithPatchedPage(const TheoraClip& clip, int page, uint8_t (*patch)(uint8_t));
+// The clip with one body byte of one page changed and the page's checksum made valid again.
+Bytes WithPatchedPage(const TheoraClip& clip, int page, size_t offset, uint8_t (*patch)(uint8_t));
+// Makes the page's checksum match its content again.
+void SetPageChecksum(OggPageBytes& page);
 
 // Frame textures laid out as the texture table lays them out: power-of-two sides, four bytes a pixel, the
 // pitch four times the allocated width. Guard bytes around each texture show writes out of bounds.

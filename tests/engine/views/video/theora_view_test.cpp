@@ -1,3 +1,4 @@
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -68,8 +69,11 @@ TEST_F(TheoraViewTest, EachClipOpenedNamesItsTexturesWithTheNextNumber)
     IMTheoraView second(textures.Table());
     second.Open(clip.data(), clip.size());
     ASSERT_EQ(textures.textures.size(), 4u);
-    EXPECT_EQ(textures.textures[2].name, L"IMTheoraView11");
-    EXPECT_EQ(textures.textures[3].name, L"IMTheoraView21");
+    const std::wstring number = textures.textures[0].name.substr(13);
+    const std::wstring next = std::to_wstring(std::stoi(number) + 1);
+    EXPECT_EQ(textures.textures[1].name, L"IMTheoraView2" + number);
+    EXPECT_EQ(textures.textures[2].name, L"IMTheoraView1" + next);
+    EXPECT_EQ(textures.textures[3].name, L"IMTheoraView2" + next);
 }
 
 TEST_F(TheoraViewTest, StepByStepShowsEveryFrameAndEndsAtTheLast)
@@ -193,11 +197,16 @@ TEST_F(TheoraViewTest, ClipsThatCannotBeOpenedFailWithTheirReason)
     ExpectOpenFails(Bytes(bytes.begin(), bytes.begin() + inside_headers), "eof searched. terminate...");
 
     // The comment header's packet type byte no longer names a comment.
-    ExpectOpenFails(WithPatchedPage(good, 1, [](uint8_t) -> uint8_t { return 0x85; }),
+    ExpectOpenFails(WithPatchedPage(good, 1, 0, [](uint8_t) -> uint8_t { return 0x85; }),
         "error during theora_decode_header (corrupt stream)");
 
+    // The identification header claims a frame over 65000 macroblocks wide or high.
+    for (const size_t byte : { 10, 12 })
+        ExpectOpenFails(WithPatchedPage(good, 0, byte, [](uint8_t) -> uint8_t { return 0xFF; }),
+            "error during theora_decode_header (corrupt stream)");
+
     // The first frame's packet claims to be a header.
-    ExpectOpenFails(WithPatchedPage(good, good.header_pages, [](uint8_t b) -> uint8_t { return b | 0x80; }),
+    ExpectOpenFails(WithPatchedPage(good, good.header_pages, 0, [](uint8_t b) -> uint8_t { return b | 0x80; }),
         "error during theora_decode_packetin...");
     EXPECT_EQ(textures.Live(), 2) << "only the textures of the last attempt are held";
 }
@@ -208,7 +217,7 @@ TEST(TheoraViewLifetime, FailedAndFinishedViewsGiveBackTheirTextures)
     const TheoraClip good = FlatClip(3);
     {
         IMTheoraView failed(textures.Table());
-        const Bytes bad = WithPatchedPage(good, good.header_pages, [](uint8_t b) -> uint8_t { return b | 0x80; });
+        const Bytes bad = WithPatchedPage(good, good.header_pages, 0, [](uint8_t b) -> uint8_t { return b | 0x80; });
         EXPECT_THROW(failed.Open(bad.data(), bad.size()), std::runtime_error);
         IMTheoraView played(textures.Table());
         const Bytes bytes = good.Bytes();
@@ -225,7 +234,7 @@ TEST(TheoraViewLifetime, FailedAndFinishedViewsGiveBackTheirTextures)
 TEST_F(TheoraViewTest, BadFrameInTheMiddleEndsTheClipThere)
 {
     const TheoraClip good = FlatClip(6);
-    const Bytes clip = WithPatchedPage(good, good.header_pages + 3, [](uint8_t b) -> uint8_t { return b | 0x80; });
+    const Bytes clip = WithPatchedPage(good, good.header_pages + 3, 0, [](uint8_t b) -> uint8_t { return b | 0x80; });
     view.Open(clip.data(), clip.size());
     view.SetFrame(0);
     view.SetFrame(1);
@@ -288,4 +297,30 @@ TEST(TheoraViewBounds, FramesNarrowerThanOneBlockConvertIntoTheirTexture)
     EXPECT_TRUE(textures.GuardsIntact());
 }
 
+} // namespace
+
+namespace {
+TEST(TheoraViewDamage, DamagedClipsFailOrPlayButNeverCrash)
+{
+    const TheoraClip good = NoisyClip(4, TheoraClipFormat { 64, 48 });
+    std::mt19937 random(11);
+    for (int round = 0; round < 400; ++round) {
+        TheoraClip damaged = good;
+        OggPageBytes& page = damaged.pages[random() % damaged.pages.size()];
+        const size_t header_len = 27 + page[26];
+        for (int hits = 0; hits < 3; ++hits)
+            page[header_len + random() % (page.size() - header_len)] = static_cast<uint8_t>(random());
+        SetPageChecksum(page);
+        const Bytes bytes = damaged.Bytes();
+        MemoryFrameTextures textures;
+        IMTheoraView view(textures.Table());
+        try {
+            view.Open(bytes.data(), bytes.size());
+            for (int n = 0; n < 6; ++n)
+                view.SetFrame(n);
+        } catch (const std::runtime_error&) {
+        }
+        ASSERT_TRUE(textures.GuardsIntact()) << "round " << round;
+    }
+}
 } // namespace
