@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -54,51 +53,75 @@ void ConvertPairPortable(const RowPair& p)
 }
 
 #if defined(__SSE2__)
+// Chroma products for eight chroma samples, each lane later doubled to serve two neighbouring pixels.
 struct ChromaTerms {
     __m128i blue;
     __m128i green;
     __m128i red;
 };
 
-// Four chroma samples widened to eight lanes, each sample serving two neighbouring pixels.
-__m128i LoadChroma(const BYTE* c)
-{
-    int four;
-    std::memcpy(&four, c, sizeof four);
-    const __m128i wide = _mm_unpacklo_epi8(_mm_cvtsi32_si128(four), _mm_setzero_si128());
-    return _mm_sub_epi16(_mm_unpacklo_epi16(wide, wide), _mm_set1_epi16(128));
-}
-
 ChromaTerms LoadChromaTerms(const BYTE* u_row, const BYTE* v_row)
 {
-    const __m128i u = LoadChroma(u_row);
-    const __m128i v = LoadChroma(v_row);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bias = _mm_set1_epi16(128);
+    const __m128i u
+        = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(u_row)), zero), bias);
+    const __m128i v
+        = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(v_row)), zero), bias);
     return { _mm_mullo_epi16(u, _mm_set1_epi16(129)),
         _mm_adds_epi16(_mm_mullo_epi16(u, _mm_set1_epi16(25)), _mm_mullo_epi16(v, _mm_set1_epi16(52))),
         _mm_mullo_epi16(v, _mm_set1_epi16(102)) };
 }
 
-void Write8Pixels(BYTE* out, const BYTE* y_row, const ChromaTerms& c)
+// The chroma terms of pixels 0 … 7 (half 0) or 8 … 15 (half 1) of a 16-pixel run.
+ChromaTerms Half(const ChromaTerms& c, int half)
 {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i y = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(y_row)), zero);
-    const __m128i luma = _mm_mullo_epi16(_mm_sub_epi16(y, _mm_set1_epi16(16)), _mm_set1_epi16(74));
-    const __m128i b = _mm_srai_epi16(_mm_adds_epi16(luma, c.blue), 6);
-    const __m128i g = _mm_srai_epi16(_mm_subs_epi16(luma, c.green), 6);
-    const __m128i r = _mm_srai_epi16(_mm_adds_epi16(luma, c.red), 6);
-    const __m128i bg = _mm_unpacklo_epi8(_mm_packus_epi16(b, b), _mm_packus_epi16(g, g));
-    const __m128i r0 = _mm_unpacklo_epi8(_mm_packus_epi16(r, r), zero);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(bg, r0));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi16(bg, r0));
+    const auto twice = [half](__m128i t) { return half ? _mm_unpackhi_epi16(t, t) : _mm_unpacklo_epi16(t, t); };
+    return { twice(c.blue), twice(c.green), twice(c.red) };
 }
 
+struct Channels {
+    __m128i blue;
+    __m128i green;
+    __m128i red;
+};
+
+// Eight pixels as 16-bit blue, green and red lanes, before clamping.
+Channels Compute8(__m128i y, const ChromaTerms& c)
+{
+    const __m128i luma = _mm_mullo_epi16(_mm_sub_epi16(y, _mm_set1_epi16(16)), _mm_set1_epi16(74));
+    return { _mm_srai_epi16(_mm_adds_epi16(luma, c.blue), 6), _mm_srai_epi16(_mm_subs_epi16(luma, c.green), 6),
+        _mm_srai_epi16(_mm_adds_epi16(luma, c.red), 6) };
+}
+
+void Write16Pixels(BYTE* out, const BYTE* y_row, const ChromaTerms& lo, const ChromaTerms& hi)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y_row));
+    const Channels a = Compute8(_mm_unpacklo_epi8(y, zero), lo);
+    const Channels b = Compute8(_mm_unpackhi_epi8(y, zero), hi);
+    const __m128i blue = _mm_packus_epi16(a.blue, b.blue);
+    const __m128i green = _mm_packus_epi16(a.green, b.green);
+    const __m128i red = _mm_packus_epi16(a.red, b.red);
+    const __m128i bg[2] = { _mm_unpacklo_epi8(blue, green), _mm_unpackhi_epi8(blue, green) };
+    const __m128i r0[2] = { _mm_unpacklo_epi8(red, zero), _mm_unpackhi_epi8(red, zero) };
+    auto* dst = reinterpret_cast<__m128i*>(out);
+    for (int i = 0; i < 2; ++i) {
+        _mm_storeu_si128(dst + 2 * i, _mm_unpacklo_epi16(bg[i], r0[i]));
+        _mm_storeu_si128(dst + 2 * i + 1, _mm_unpackhi_epi16(bg[i], r0[i]));
+    }
+}
+
+// Runs of 16 pixels, as two steps of 8 × 2 pixels sharing one load of chroma.
 void ConvertPairSse2(const RowPair& p)
 {
-    for (int x = 0; x < p.width; x += 8) {
+    for (int x = 0; x < p.width; x += 16) {
         const ChromaTerms c = LoadChromaTerms(p.u + x / 2, p.v + x / 2);
-        Write8Pixels(p.out0 + 4 * x, p.y0 + x, c);
+        const ChromaTerms lo = Half(c, 0);
+        const ChromaTerms hi = Half(c, 1);
+        Write16Pixels(p.out0 + 4 * x, p.y0 + x, lo, hi);
         if (p.out1)
-            Write8Pixels(p.out1 + 4 * x, p.y1 + x, c);
+            Write16Pixels(p.out1 + 4 * x, p.y1 + x, lo, hi);
     }
 }
 #endif
