@@ -44,6 +44,7 @@ public:
     virtual void SetStart(int n) { start_ = n; }
     virtual void SetEnd(int n) { end_ = n; }
 
+    // The shown texture and its source rectangle, as a texture view keeps them.
     DWORD GetTextureId() const { return texture_id_; }
     RECT GetSrcRect() const { return src_rect_; }
 
