@@ -69,18 +69,14 @@ void Mixer::Stop(Voice* voice)
     if (!voice->playing)
         return;
     // Resume later from what was heard, not from what the stream had already taken.
-    voice->read = PlayPosition(*voice);
+    Restart(*voice, PlayPosition(*voice));
     voice->playing = false;
-    voice->draining = false;
-    SDL_AudioStreamClear(voice->stream);
 }
 
 void Mixer::SetPosition(Voice* voice, DWORD position)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    voice->read = position - position % voice->block;
-    voice->draining = false;
-    SDL_AudioStreamClear(voice->stream);
+    Restart(*voice, position - position % voice->block);
 }
 
 void Mixer::GetPositions(Voice* voice, DWORD* play, DWORD* write)
@@ -111,11 +107,8 @@ void Mixer::Silence(Voice* voice)
 DWORD Mixer::PlayPosition(const Voice& voice) const
 {
     int64_t size = static_cast<int64_t>(voice.ring.size());
-    int64_t waiting_frames = int64_t { SDL_AudioStreamAvailable(voice.stream) } / kFrameBytes * voice.rate / kRate;
-    int64_t position = (int64_t { voice.read } - waiting_frames * voice.block) % size;
-    if (position < 0)
-        position += size;
-    return static_cast<DWORD>(position);
+    int64_t heard_bytes = voice.heard * voice.rate / kRate * voice.block;
+    return static_cast<DWORD>((voice.origin + heard_bytes) % size);
 }
 
 void Mixer::Mix(int16_t* out, int frames)
@@ -140,6 +133,7 @@ void Mixer::MixVoice(Voice& voice, int frames)
     int got = SDL_AudioStreamGet(voice.stream, converted_.data(), need);
     for (int i = 0; i < got / 2; ++i)
         sum_[i] += converted_[i];
+    voice.heard += got / kFrameBytes;
     if (voice.draining && SDL_AudioStreamAvailable(voice.stream) == 0)
         Finish(voice);
 }
@@ -172,8 +166,15 @@ bool Mixer::Feed(Voice& voice, int frames_wanted)
 void Mixer::Finish(Voice& voice)
 {
     voice.playing = false;
+    Restart(voice, 0);
+}
+
+void Mixer::Restart(Voice& voice, DWORD position)
+{
+    voice.read = position;
+    voice.origin = position;
+    voice.heard = 0;
     voice.draining = false;
-    voice.read = 0;
     SDL_AudioStreamClear(voice.stream);
 }
 

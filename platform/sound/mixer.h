@@ -1,5 +1,6 @@
 // Sums every playing ring into 44100 Hz 16-bit stereo. Each ring is converted by its own SDL audio stream;
-// the play position of a ring is what the mixer has taken from it less what still waits in that stream.
+// the play position of a ring is counted from the output frames its stream has given, so what the stream holds
+// back for resampling is not counted as heard.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +31,9 @@ public:
         DWORD rate = 0;
         _SDL_AudioStream* stream = nullptr;
         DWORD read = 0;
+        // Where the stream's current run started in the ring, and how many output frames it has given since.
+        DWORD origin = 0;
+        int64_t heard = 0;
         bool playing = false;
         bool looping = false;
         bool draining = false;
@@ -64,6 +68,7 @@ private:
     void MixVoice(Voice& voice, int frames);
     bool Feed(Voice& voice, int frames_wanted);
     void Finish(Voice& voice);
+    static void Restart(Voice& voice, DWORD position);
     DWORD PlayPosition(const Voice& voice) const;
 
     std::mutex mutex_;
