@@ -7,12 +7,9 @@
 
 #include "engine/resources/jpeg_decoder.h"
 #include "engine/resources/png_decoder.h"
+#include "engine/resources/pow2_texture.h"
 #include "platform/d3d9.h"
 #include "platform/resources.h"
-
-// Made by the texture table: a texture of the size rounded up to powers of two.
-bool CreatePow2Texture(
-    IDirect3DDevice9* device, IDirect3DTexture9** texture, UINT width, UINT height, D3DFORMAT format);
 
 bool LoadPngFromMemory(
     IDirect3DDevice9* device, const BYTE* blob, size_t length, IDirect3DTexture9** texture, UINT* width, UINT* height);
