@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "assets/embedded_assets.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/views/view_control.h"
 #include "engine/window/window.h"
@@ -86,6 +87,7 @@ void BuildTour(IMWindow* window)
 
 int main()
 {
+    RegisterEmbeddedAssets();
     platform::InstallSdlWindowBackend();
     const RECT rect { 0, 0, 800, 600 };
     IMWindow* window = nullptr;
