@@ -33,6 +33,7 @@ void RegisterWindowClass(HINSTANCE instance)
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconGroup));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // No background brush: the window shows black until the first frame is presented.
     wc.lpszClassName = kClassName;
     if (RegisterClassW(&wc) == 0)
         EndProcess("the window class could not be registered");
