@@ -13,14 +13,19 @@ except ImportError:
     raise
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.dirname(HERE))
 
-from gen import markers, skins  # noqa: E402
+from assets.gen import markers, skins  # noqa: E402
+from assets.generators import game_sounds, hero, maze  # noqa: E402
 
 
 def main():
     skins.generate(os.path.join(HERE, "skins"))
     markers.generate(os.path.join(HERE, "markers"))
+    game = os.path.join(HERE, "generated", "game")
+    maze.generate(game)
+    hero.generate(game)
+    game_sounds.generate(game)
 
 
 if __name__ == "__main__":
