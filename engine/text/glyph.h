@@ -11,6 +11,8 @@ struct IMGlyph {
     // The texture name: face, character, size, colour, bold, underline, italic, back colour and marker, the
     // numbers in decimal with colours as signed 32-bit values. Equal keys share one texture.
     void RebuildKey();
+    // The image size of its texture; 0 x 0 when it has none.
+    SIZE ImageSize() const;
 
     DWORD texture = 0xFFFFFFFFu; // one reference owned by the glyph
     wchar_t ch = 0;

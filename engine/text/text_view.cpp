@@ -47,13 +47,6 @@ DWORD FetchTexture(const IMGlyph& glyph, bool show_whitespace)
         glyph.bold, glyph.underline, glyph.backColour);
 }
 
-SIZE ImageSize(DWORD texture)
-{
-    IMResourceManager* manager = IMResourceManager::Instance();
-    const IMTexture* record = manager ? manager->GetTextureRecord(texture) : nullptr;
-    return record ? SIZE { record->image_rect.right, record->image_rect.bottom } : SIZE { 0, 0 };
-}
-
 void ReleaseReference(DWORD texture)
 {
     if (IMResourceManager* manager = IMResourceManager::Instance())
@@ -101,11 +94,11 @@ bool IMTextView::RestyleGlyph(IMGlyph& glyph, const IMTextView& view, const D3DC
     if (changed)
         glyph.RebuildKey();
 
-    const SIZE before = ImageSize(glyph.texture);
+    const SIZE before = glyph.ImageSize();
     const DWORD previous = glyph.texture;
     glyph.texture = FetchTexture(glyph, view.showWhitespace);
     ReleaseReference(previous);
-    const SIZE after = ImageSize(glyph.texture);
+    const SIZE after = glyph.ImageSize();
     return before.cx != after.cx || before.cy != after.cy;
 }
 

@@ -7,17 +7,10 @@
 
 namespace {
 
-SIZE GlyphSize(const IMGlyph& glyph)
-{
-    IMResourceManager* manager = IMResourceManager::Instance();
-    const IMTexture* record = manager ? manager->GetTextureRecord(glyph.texture) : nullptr;
-    return record ? SIZE { record->image_rect.right, record->image_rect.bottom } : SIZE { 0, 0 };
-}
-
 // Sets the glyph's rectangle with its top-left corner at (x, y); returns its size.
 SIZE Place(IMGlyph& glyph, LONG x, LONG y)
 {
-    const SIZE size = GlyphSize(glyph);
+    const SIZE size = glyph.ImageSize();
     glyph.rect = RECT { x, y, x + size.cx, y + size.cy };
     return size;
 }
@@ -50,7 +43,7 @@ RECT IMTextView::LayOutWrapped()
     int32_t last_space = -1;
     for (int32_t i = 0; i < GetGlyphCount(); ++i) {
         IMGlyph& glyph = *glyphs_[i];
-        const SIZE size = GlyphSize(glyph);
+        const SIZE size = glyph.ImageSize();
         const bool line_break = glyph.ch == L'\r' || glyph.ch == L'\n';
         if (glyph.ch == L' ')
             last_space = i;
