@@ -4,16 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "assets/embedded_assets.h"
 #include "engine/controls/picture_factories.h"
-#include "engine/resources/resource_manager.h"
 #include "engine/text/create_text.h"
-#include "platform/headless/headless_presenter.h"
+#include "tests/engine/controls/screen_fixture.h"
 #include "tests/engine/text/screen/start_screen_texts.h"
 
 namespace {
 
-using IMDialog = IMDialogBase<IMEmptyView>;
 using Label = IMStaticPictureBase<IMTextView>;
 
 struct Line {
@@ -42,21 +39,8 @@ const Line kLines[] = {
     { L"Дизайнер-аниматор: ёжик", 420, 560, 20, false },
 };
 
-class StartScreenText : public ::testing::Test {
+class StartScreenText : public ScreenTest {
 protected:
-    void SetUp() override
-    {
-        RegisterEmbeddedAssets();
-        IMResourceManager::StartGraphics(false);
-        ASSERT_NE(IMResourceManager::Instance(), nullptr);
-        root_ = CreateDialog(nullptr, 0, 800, 0, 600, 0);
-    }
-    void TearDown() override
-    {
-        delete root_;
-        IMResourceManager::StopGraphics();
-    }
-
     Label* Text(IMDialog* parent, const Line& line)
     {
         Label* label = CreateText(parent, 0, line.y, line.text);
@@ -85,17 +69,6 @@ protected:
         inner->SetRect(RECT { 0, 0, kDescriptionWidth, label->GetSrcRect().bottom });
         return label;
     }
-    void Render()
-    {
-        for (int pass = 0; pass < 3; ++pass)
-            root_->OnFrame(IMEvent(root_, IMEV_FRAME));
-        IDirect3DDevice9* device = IMResourceManager::Instance()->GetDevice();
-        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFFu, 1.0f, 0);
-        device->BeginScene();
-        root_->OnDraw(IMEvent(root_, IMEV_DRAW));
-        device->EndScene();
-        device->Present(nullptr, nullptr, nullptr, nullptr);
-    }
     // Pixels inside r (screen coordinates) markedly darker than the light background.
     int Ink(const RECT& r) const
     {
@@ -121,9 +94,6 @@ protected:
         }
         return seen;
     }
-
-    platform::headless::HeadlessPresenter presenter_;
-    IMDialog* root_ = nullptr;
 };
 
 TEST_F(StartScreenText, RussianTextsAtEveryScreenSizeAreDrawnWithEveryGlyph)
@@ -134,7 +104,10 @@ TEST_F(StartScreenText, RussianTextsAtEveryScreenSizeAreDrawnWithEveryGlyph)
     for (const Line& line : kLines)
         labels.push_back(Text(root_, line));
     Label* description = Description();
-    Render();
+    // Children join at the next frame: the panels, then their own children.
+    for (int pass = 0; pass < 3; ++pass)
+        root_->OnFrame(IMEvent(root_, IMEV_FRAME));
+    Render(0xFFFFFFFFu);
     const auto png = std::filesystem::current_path() / "start_screen_text.png";
     ASSERT_TRUE(presenter_.SavePng(png.string()));
 
