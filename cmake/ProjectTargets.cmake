@@ -21,6 +21,9 @@ function(im_library target)
   endif()
 endfunction()
 
+add_library(im_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
+target_link_libraries(im_test_main PUBLIC GTest::gtest GTest::gmock)
+
 # im_test(<target> LABEL <label> [SOURCES ...] [DEPS ...])
 # Each test case runs in its own process, so process-wide singletons start fresh.
 function(im_test target)
@@ -29,10 +32,9 @@ function(im_test target)
     file(GLOB A_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   endif()
   add_executable(${target} ${A_SOURCES})
-  target_link_libraries(${target} PRIVATE im_build_flags ${A_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${target} PRIVATE im_build_flags ${A_DEPS} im_test_main)
   gtest_discover_tests(${target}
     PROPERTIES LABELS ${A_LABEL}
-               ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_TIMEOUT 60)
 endfunction()

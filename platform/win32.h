@@ -40,8 +40,14 @@ constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
-inline constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-inline constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+inline constexpr bool SUCCEEDED(HRESULT hr)
+{
+    return hr >= 0;
+}
+inline constexpr bool FAILED(HRESULT hr)
+{
+    return hr < 0;
+}
 
 struct POINT {
     LONG x = 0;
@@ -69,13 +75,34 @@ BOOL OffsetRect(RECT* rect, int dx, int dy);
 BOOL SetRect(RECT* rect, int left, int top, int right, int bottom);
 BOOL IsRectEmpty(const RECT* rect);
 
-inline constexpr WORD LOWORD(DWORD v) { return static_cast<WORD>(v & 0xFFFF); }
-inline constexpr WORD HIWORD(DWORD v) { return static_cast<WORD>(v >> 16); }
-inline constexpr DWORD MAKELONG(WORD lo, WORD hi) { return static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16); }
-inline constexpr LPARAM MAKELPARAM(int lo, int hi) { return MAKELONG(static_cast<WORD>(lo), static_cast<WORD>(hi)); }
-inline constexpr int GET_X_LPARAM(LPARAM lp) { return static_cast<SHORT>(LOWORD(lp)); }
-inline constexpr int GET_Y_LPARAM(LPARAM lp) { return static_cast<SHORT>(HIWORD(lp)); }
-inline constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM wp) { return static_cast<SHORT>(HIWORD(wp)); }
+inline constexpr WORD LOWORD(DWORD v)
+{
+    return static_cast<WORD>(v & 0xFFFF);
+}
+inline constexpr WORD HIWORD(DWORD v)
+{
+    return static_cast<WORD>(v >> 16);
+}
+inline constexpr DWORD MAKELONG(WORD lo, WORD hi)
+{
+    return static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16);
+}
+inline constexpr LPARAM MAKELPARAM(int lo, int hi)
+{
+    return MAKELONG(static_cast<WORD>(lo), static_cast<WORD>(hi));
+}
+inline constexpr int GET_X_LPARAM(LPARAM lp)
+{
+    return static_cast<SHORT>(LOWORD(lp));
+}
+inline constexpr int GET_Y_LPARAM(LPARAM lp)
+{
+    return static_cast<SHORT>(HIWORD(lp));
+}
+inline constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM wp)
+{
+    return static_cast<SHORT>(HIWORD(wp));
+}
 
 // Window messages.
 constexpr UINT WM_NULL = 0x0000;
@@ -164,19 +191,40 @@ constexpr UINT VK_LCONTROL = 0xA2;
 constexpr UINT VK_RCONTROL = 0xA3;
 constexpr UINT VK_LMENU = 0xA4;
 constexpr UINT VK_RMENU = 0xA5;
-constexpr UINT VK_OEM_1 = 0xBA;      // ;:
-constexpr UINT VK_OEM_PLUS = 0xBB;   // =+
-constexpr UINT VK_OEM_COMMA = 0xBC;  // ,<
-constexpr UINT VK_OEM_MINUS = 0xBD;  // -_
+constexpr UINT VK_OEM_1 = 0xBA; // ;:
+constexpr UINT VK_OEM_PLUS = 0xBB; // =+
+constexpr UINT VK_OEM_COMMA = 0xBC; // ,<
+constexpr UINT VK_OEM_MINUS = 0xBD; // -_
 constexpr UINT VK_OEM_PERIOD = 0xBE; // .>
-constexpr UINT VK_OEM_2 = 0xBF;      // /?
-constexpr UINT VK_OEM_3 = 0xC0;      // `~
-constexpr UINT VK_OEM_4 = 0xDB;      // [{
-constexpr UINT VK_OEM_5 = 0xDC;      // \|
-constexpr UINT VK_OEM_6 = 0xDD;      // ]}
-constexpr UINT VK_OEM_7 = 0xDE;      // '"
+constexpr UINT VK_OEM_2 = 0xBF; // /?
+constexpr UINT VK_OEM_3 = 0xC0; // `~
+constexpr UINT VK_OEM_4 = 0xDB; // [{
+constexpr UINT VK_OEM_5 = 0xDC; // \|
+constexpr UINT VK_OEM_6 = 0xDD; // ]}
+constexpr UINT VK_OEM_7 = 0xDE; // '"
 constexpr UINT VK_OEM_102 = 0xE2;
 
 constexpr DWORD INFINITE = 0xFFFFFFFFu;
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_TIMEOUT = 0x102;
+
+using ULONG = uint32_t;
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
+constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
+constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
+
+// Interface and device identifiers; only identity is used.
+struct GUID {
+    DWORD Data1 = 0;
+    WORD Data2 = 0;
+    WORD Data3 = 0;
+    BYTE Data4[8] = {};
+};
+using REFIID = const GUID&;
+inline bool operator==(const GUID& a, const GUID& b)
+{
+    for (int i = 0; i < 8; ++i)
+        if (a.Data4[i] != b.Data4[i])
+            return false;
+    return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3;
+}

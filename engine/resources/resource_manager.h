@@ -32,9 +32,11 @@ public:
     // The singleton; null before StartGraphics and after StopGraphics.
     static IMResourceManager* Instance();
 
-    // Throws std::runtime_error when no device can be made; no manager is left behind then.
+    // Makes the device and registers the skin pictures found among the named blobs, so the embedded assets are
+    // registered before it. Throws std::runtime_error when no device can be made; no manager is left behind then.
     static void StartGraphics(bool windowed, HWND window = nullptr);
-    // Writes the average frame rate ("FPS: n\n") to the debug output and destroys the manager.
+    // Releases the skin pictures in their registration order, writes the average frame rate ("FPS: n\n") to the
+    // debug output and destroys the manager.
     static void StopGraphics();
 
     // 0 when the device exists, 1 when its creation failed. Throws std::runtime_error when Direct3D or the

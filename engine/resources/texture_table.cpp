@@ -3,9 +3,8 @@
 #include <cstring>
 #include <new>
 
-#include "engine/resources/image_decoding.h"
-#include "engine/resources/pow2_texture.h"
 #include "engine/resources/resource_manager.h"
+#include "engine/resources/texture_decoders.h"
 #include "platform/debug_output.h"
 
 namespace {
@@ -138,14 +137,14 @@ DWORD IMResourceManager::CreateNamedTexture(const std::wstring& name, const Text
 DWORD IMResourceManager::AddTextureFromMemory(const std::wstring& name, const BYTE* blob, DWORD length)
 {
     return CreateNamedTexture(name, [&](IDirect3DDevice9* device, IDirect3DTexture9** texture, UINT* w, UINT* h) {
-        return DecodeTextureFromMemory(device, blob, length, texture, w, h);
+        return LoadTextureFromMemory(device, blob, length, texture, w, h);
     });
 }
 
 DWORD IMResourceManager::AddTextureFromResource(const std::wstring& name)
 {
     return CreateNamedTexture(name, [&](IDirect3DDevice9* device, IDirect3DTexture9** texture, UINT* w, UINT* h) {
-        return DecodeTextureFromName(device, name, texture, w, h);
+        return LoadTextureByName(device, name, texture, w, h);
     });
 }
 

@@ -9,15 +9,6 @@
 
 namespace {
 
-std::vector<BYTE> Solid(BYTE r, BYTE g, BYTE b, UINT width = 2, UINT height = 2)
-{
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixel = [=](UINT, UINT) { return std::vector<unsigned> { r, g, b }; };
-    return MakePng(spec);
-}
-
 // A fresh folder for the sibling store and file pictures, removed afterwards.
 class PictureSourceTest : public ::testing::Test {
 protected:
@@ -60,10 +51,10 @@ TEST(ResourceNames, DecimalNamesAreResourceIdsByTheirLow16Bits)
 
 TEST_F(PictureSourceTest, OwnStoreComesBeforeTheSiblingStore)
 {
-    static const std::vector<BYTE> own = Solid(255, 0, 0);
+    static const std::vector<BYTE> own = SolidPng(255, 0, 0);
     platform::RegisterOwnResource(180, own.data(), own.size());
-    WriteFile(folder_ / "Animations" / "180", Solid(0, 0, 255));
-    WriteFile(folder_ / "Animations" / "181", Solid(0, 255, 0));
+    WriteFile(folder_ / "Animations" / "180", SolidPng(0, 0, 255));
+    WriteFile(folder_ / "Animations" / "181", SolidPng(0, 255, 0));
 
     EXPECT_EQ(DecodeByName(L"180"), 0xFFFF0000u);
     EXPECT_EQ(DecodeByName(L"65716"), 0xFFFF0000u) << "65716 is id 180 as well";
@@ -74,13 +65,13 @@ TEST_F(PictureSourceTest, OwnStoreComesBeforeTheSiblingStore)
 TEST_F(PictureSourceTest, MissingSiblingStoreFailsCleanly)
 {
     DecodeByName(L"183", false);
-    platform::RegisterSiblingResource(kSiblingStoreName, 183, Solid(1, 2, 3));
+    platform::RegisterSiblingResource(kSiblingStoreName, 183, SolidPng(1, 2, 3));
     EXPECT_EQ(DecodeByName(L"183"), 0xFF010203u) << "an in-memory sibling entry is found";
 }
 
 TEST_F(PictureSourceTest, OtherNamesAreFilePathsPngFirstThenJpeg)
 {
-    WriteFile(folder_ / "picture.png", Solid(10, 20, 30));
+    WriteFile(folder_ / "picture.png", SolidPng(10, 20, 30));
     EXPECT_EQ(DecodeByName((folder_ / "picture.png").wstring()), 0xFF0A141Eu);
 
     WriteFile(folder_ / "photo.png", MakeJpeg(8, 8, 3, [](UINT, UINT) { return std::vector<BYTE> { 0, 0, 0 }; }));
@@ -89,7 +80,7 @@ TEST_F(PictureSourceTest, OtherNamesAreFilePathsPngFirstThenJpeg)
     EXPECT_TRUE(DecodePictureByName((folder_ / "photo.png").wstring(), sink, &w, &h)) << "a JPEG whatever its name";
     EXPECT_EQ(w, 8u);
 
-    WriteFile(folder_ / "180", Solid(1, 1, 1));
+    WriteFile(folder_ / "180", SolidPng(1, 1, 1));
     DecodeByName(L"180", false); // digits only: never a file, and no store holds 180 here
     WriteFile(folder_ / "empty.jpg", {});
     DecodeByName((folder_ / "empty.jpg").wstring(), false);

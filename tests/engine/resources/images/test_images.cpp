@@ -71,6 +71,15 @@ std::vector<BYTE> MakePng(const PngSpec& spec)
     return out;
 }
 
+std::vector<BYTE> SolidPng(BYTE r, BYTE g, BYTE b, UINT width, UINT height)
+{
+    PngSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.pixel = [=](UINT, UINT) { return std::vector<unsigned> { r, g, b }; };
+    return MakePng(spec);
+}
+
 std::vector<BYTE> MakeJpeg(
     UINT width, UINT height, int components, const std::function<std::vector<BYTE>(UINT x, UINT y)>& pixel)
 {

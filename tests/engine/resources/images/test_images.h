@@ -20,6 +20,8 @@ struct PngSpec {
     std::vector<std::array<BYTE, 3>> palette;
 };
 std::vector<BYTE> MakePng(const PngSpec& spec);
+// An RGB picture of one colour.
+std::vector<BYTE> SolidPng(BYTE r, BYTE g, BYTE b, UINT width = 2, UINT height = 2);
 
 // components 1 (grey), 3 (RGB) or 4 (stored as CMYK, kept as is); quality 100.
 std::vector<BYTE> MakeJpeg(
