@@ -1,6 +1,7 @@
 // Glyphs of a text view: editing, sharing of glyph textures by key, and restyling.
 #include <climits>
 
+#include "platform/headless/device_faults.h"
 #include "tests/engine/text/view/text_view_fixture.h"
 
 namespace {
@@ -110,6 +111,19 @@ TEST_F(TextViewTest, WhitespaceMarkersShowOnlyWhileAskedFor)
     EXPECT_EQ(view_.GetGlyphRect(1).right - view_.GetGlyphRect(1).left, space);
     EXPECT_EQ(view_.GetGlyphRect(3).right - view_.GetGlyphRect(3).left, space) << "a tab is as wide as a space";
     EXPECT_EQ(view_.GetGlyphRect(5).right - view_.GetGlyphRect(5).left, 1) << "an empty line break";
+}
+
+TEST_F(TextViewTest, GlyphWithoutATextureNeverGivesBackAnotherViewsReference)
+{
+    platform::headless::SetTextureBudget(0);
+    view_.SetText(L"Ж");
+    EXPECT_EQ(view_.Glyphs()[0]->texture, IMResourceManager::kNoTexture);
+    EXPECT_EQ(view_.GetSrcRect().right, 0);
+    platform::headless::ResetDeviceFaults();
+    IMTextView other;
+    other.SetText(L"Ж");
+    view_.SetText(L"");
+    EXPECT_EQ(Refs(other.Glyphs()[0]->texture), 1);
 }
 
 } // namespace

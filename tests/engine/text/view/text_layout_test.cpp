@@ -48,31 +48,22 @@ TEST_F(TextViewTest, LineFeedStartsTheNextLineOneBreakWidthInAndCarriageReturnLi
     EXPECT_EQ(view_.GetSrcRect().bottom, 36 + 20);
 }
 
-TEST_F(TextViewTest, LineBreakAtTheRightEdgeStillEndsTheLine)
+TEST_F(TextViewTest, WrappingKeepsLineBreaksAtTheEdgeLeavesNoEmptyLineAndCoversTheLastLine)
 {
     const LONG a = Width(L'a');
     Wrap(L"aa\nb", 2 * a);
-    EXPECT_EQ(view_.GetLines(), (std::vector<int32_t> { 0, 3 }));
-    EXPECT_EQ(view_.GetGlyphRect(3).top, 16);
-    EXPECT_EQ(view_.GetGlyphRect(3).left, 1);
-}
+    EXPECT_EQ(view_.GetLines(), (std::vector<int32_t> { 0, 3 })) << "a line break exactly at the edge";
+    EXPECT_EQ(view_.GetGlyphRect(3), (RECT { 1, 16, 1 + Width(L'b'), 32 }));
 
-TEST_F(TextViewTest, TooWideFirstGlyphStaysOnItsLine)
-{
     Wrap(L"Ш", 3);
-    EXPECT_EQ(view_.GetLines(), std::vector<int32_t> { 0 });
-    EXPECT_EQ(view_.GetGlyphRect(0).top, 0);
-}
+    EXPECT_EQ(view_.GetGlyphRect(0).top, 0) << "a first glyph wider than the line stays on it";
 
-TEST_F(TextViewTest, ExtentReachesTheBottomOfAWordMovedToTheLastLine)
-{
-    view_.fontSize = 24;
-    const LONG a = Width(L'a'), space = Width(L' ');
     // The last letter crosses the edge and takes its word along; nothing follows on the new line.
-    Wrap(L"aa aa", 3 * a + space);
-    EXPECT_EQ(view_.GetGlyphRect(3).left, 0);
-    EXPECT_EQ(view_.GetGlyphRect(4).top, 24);
-    EXPECT_EQ(view_.GetSrcRect().bottom, view_.GetGlyphRect(4).bottom);
+    view_.fontSize = 24;
+    const LONG a24 = Width(L'a');
+    Wrap(L"aa aa", 3 * a24 + Width(L' '));
+    EXPECT_EQ(view_.GetGlyphRect(3), (RECT { 0, 24, a24, 48 }));
+    EXPECT_EQ(view_.GetSrcRect().bottom, 48);
 }
 
 TEST_F(TextViewTest, LayoutFromAnyGlyphGivesTheSameResultAsFromTheStart)
