@@ -241,6 +241,10 @@ TEST_F(TheoraViewTest, ClipsThatCannotBeOpenedFailWithTheirReason)
         ExpectOpenFails(WithPatchedPage(good, 0, byte, [](uint8_t) -> uint8_t { return 0xFF; }),
             "error during theora_decode_header (corrupt stream)");
 
+    platform::headless::SetTextureBudget(platform::headless::TextureBytesInUse());
+    ExpectOpenFails(bytes, "the frame textures cannot be created");
+    platform::headless::ResetDeviceFaults();
+
     // The first frame's packet claims to be a header.
     ExpectOpenFails(WithPatchedPage(good, good.header_pages, 0, [](uint8_t b) -> uint8_t { return b | 0x80; }),
         "error during theora_decode_packetin...");
