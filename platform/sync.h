@@ -13,8 +13,6 @@ using HANDLE = KernelHandle__*;
 
 using LPTHREAD_START_ROUTINE = DWORD (*)(void* parameter);
 
-constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
-
 // Re-entrant: the owning thread may enter again, and leaves as often as it entered.
 struct CRITICAL_SECTION {
     std::recursive_mutex mutex;

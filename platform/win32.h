@@ -207,6 +207,7 @@ constexpr UINT VK_OEM_102 = 0xE2;
 constexpr DWORD INFINITE = 0xFFFFFFFFu;
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_TIMEOUT = 0x102;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
 
 using ULONG = uint32_t;
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);

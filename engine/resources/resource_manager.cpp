@@ -70,6 +70,7 @@ void IMResourceManager::StartGraphics(bool windowed, HWND window)
     manager->frame_count_ = 0;
     manager->window_ = window;
     g_instance = manager;
+    manager->Init(window);
     try {
         if (manager->CreateDevice(kStartRefreshRate, window, windowed, kBackBufferWidth, kBackBufferHeight) != 0)
             throw std::runtime_error("Не могу создать устройство Direct3D");

@@ -1,4 +1,5 @@
-// The engine's one global service object: the rendering device, the texture table and the drawing origin.
+// The engine's one global service object: the rendering device, the texture table, the drawing origin and, as its
+// base, the sound system.
 #pragma once
 
 #include <functional>
@@ -10,13 +11,14 @@
 #include <boost/function.hpp>
 
 #include "engine/resources/texture.h"
+#include "engine/sound/sound_system.h"
 #include "engine/text/glyphs/font_cache.h"
 #include "platform/d3d9.h"
 #include "platform/win32.h"
 
 class IMGlyphPath;
 
-class IMResourceManager {
+class IMResourceManager : public CSoundSystem {
 public:
     // What a creator returns when it could make no texture: it names no texture now or later, and every
     // operation taking an id ignores it.
@@ -32,8 +34,9 @@ public:
     // The singleton; null before StartGraphics and after StopGraphics.
     static IMResourceManager* Instance();
 
-    // Makes the device and registers the skin pictures found among the named blobs, so the embedded assets are
-    // registered before it. Throws std::runtime_error when no device can be made; no manager is left behind then.
+    // Starts the sound system with the window (whatever its outcome), makes the device and registers the skin
+    // pictures found among the named blobs, so the embedded assets are registered before it. Throws std::runtime_error
+    // when no device can be made; no manager is left behind then.
     static void StartGraphics(bool windowed, HWND window = nullptr);
     // Releases the skin pictures in their registration order, writes the average frame rate ("FPS: n\n") to the
     // debug output and destroys the manager.
@@ -109,7 +112,7 @@ public:
 
 private:
     IMResourceManager();
-    ~IMResourceManager();
+    ~IMResourceManager() override;
     IMResourceManager(const IMResourceManager&) = delete;
     IMResourceManager& operator=(const IMResourceManager&) = delete;
 

@@ -6,6 +6,7 @@
 
 #include <boost/lexical_cast.hpp>
 
+#include "platform/resources.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -93,6 +94,8 @@ CSoundSource::~CSoundSource()
         ov_clear(&decoder_);
     if (file_)
         std::fclose(file_);
+    if (module_)
+        FreeLibrary(module_);
 }
 
 bool CSoundSource::OpenDecoder(void* source, ov_callbacks callbacks)
@@ -129,15 +132,36 @@ bool CSoundSource::OpenResourceByName(const std::wstring& name)
     }
 }
 
+bool CSoundSource::FindResourceBytes(WORD id, const BYTE** data, DWORD* size)
+{
+    {
+        std::lock_guard<std::mutex> lock(g_lookup_mutex);
+        if (g_lookup)
+            return g_lookup(id, data, size) && *data;
+    }
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), RT_RCDATA);
+    if (!found) {
+        module = LoadLibraryExW(L"Animations.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        found = module ? FindResourceW(module, MAKEINTRESOURCEW(id), RT_RCDATA) : nullptr;
+        if (!found) {
+            if (module)
+                FreeLibrary(module);
+            return false;
+        }
+        module_ = module;
+    }
+    *size = SizeofResource(module, found);
+    *data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    return *data != nullptr;
+}
+
 bool CSoundSource::OpenResource(WORD id)
 {
     const BYTE* data = nullptr;
     DWORD size = 0;
-    {
-        std::lock_guard<std::mutex> lock(g_lookup_mutex);
-        if (!g_lookup || !g_lookup(id, &data, &size) || !data)
-            return false;
-    }
+    if (open_ || module_ || !FindResourceBytes(id, &data, &size))
+        return false;
     if (!OpenMemory(data, size))
         return false;
     auto cut = static_cast<DWORD>(static_cast<DWORD>(rate_ * channels_ * 2) * 0.02);

@@ -19,8 +19,8 @@ public:
         DWORD size = 0;
     };
 
-    // Finds an embedded sound by its 16-bit id: first among the program's own resources, then in the sibling
-    // store. The resources layer installs it; until then no resource sound opens.
+    // Finds an embedded sound by its 16-bit id in place of the resource functions (the program's own resources,
+    // then the sibling store "Animations.dll"), which are used while none is set.
     using ResourceLookup = std::function<bool(WORD id, const BYTE** data, DWORD* size)>;
     static void SetResourceLookup(ResourceLookup lookup);
 
@@ -54,8 +54,11 @@ public:
 
 private:
     bool OpenDecoder(void* source, ov_callbacks callbacks);
+    // The bytes of a resource; a sibling store they come from stays loaded as long as the source.
+    bool FindResourceBytes(WORD id, const BYTE** data, DWORD* size);
 
     FILE* file_ = nullptr;
+    HMODULE module_ = nullptr;
     MemoryBlock memory_;
     int channels_ = 0;
     int rate_ = 0;

@@ -52,8 +52,10 @@ void Mixer::RemoveVoice(Voice* voice)
     });
 }
 
+// A change of state takes effect from now: an output that mixes by the clock first mixes what was due before it.
 void Mixer::Play(Voice* voice, bool looping)
 {
+    Pump();
     std::lock_guard<std::mutex> lock(mutex_);
     if (voice->draining && looping) {
         voice->draining = false;
@@ -65,6 +67,7 @@ void Mixer::Play(Voice* voice, bool looping)
 
 void Mixer::Stop(Voice* voice)
 {
+    Pump();
     std::lock_guard<std::mutex> lock(mutex_);
     if (!voice->playing)
         return;
@@ -75,6 +78,7 @@ void Mixer::Stop(Voice* voice)
 
 void Mixer::SetPosition(Voice* voice, DWORD position)
 {
+    Pump();
     std::lock_guard<std::mutex> lock(mutex_);
     Restart(*voice, position - position % voice->block);
 }
