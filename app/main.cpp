@@ -1,107 +1,104 @@
-// Opens the full-screen window, draws a gradient with a square moving across it and a marker where the mouse
-// is, and ends on Esc or when the window is closed.
-#include <algorithm>
+// A small tour of the main window until the application takes its place: the skin background, a panel of skin
+// buttons that light up under the cursor, and a marker that a window timer walks across the panel. Esc, the exit
+// button or closing the window ends it.
 #include <cstdio>
-#include <vector>
+#include <exception>
+#include <string>
 
-#include "platform/clock.h"
-#include "platform/presenter.h"
+#include "assets/embedded_assets.h"
+#include "engine/resources/resource_manager.h"
+#include "engine/views/view_control.h"
+#include "engine/window/window.h"
 #include "platform/sdl/sdl_backend.h"
-#include "platform/window.h"
 
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
-constexpr int kSquare = 60;
-
-POINT g_mouse { -100, -100 };
-
-LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    switch (message) {
-    case WM_KEYDOWN:
-        if (wparam == VK_ESCAPE)
-            DestroyWindow(hwnd);
-        break;
-    case WM_MOUSEMOVE:
-        g_mouse = POINT { GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam) };
-        break;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        break;
-    default:
-        break;
+// One named texture of the manager stretched over the view's rectangle.
+class TextureView : public IMView {
+public:
+    void Draw() override
+    {
+        if (IMResourceManager* manager = IMResourceManager::Instance())
+            manager->DrawQuad(manager->FindTexture(name_), GetRect(), nullptr, 0xFFFFFFFFu, 0.0f);
+        dirty_ = false;
     }
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-}
 
-void FillRect(std::vector<uint32_t>& frame, int left, int top, int size, uint32_t colour)
-{
-    for (int y = std::max(top, 0); y < std::min(top + size, kHeight); ++y) {
-        for (int x = std::max(left, 0); x < std::min(left + size, kWidth); ++x)
-            frame[y * kWidth + x] = colour;
-    }
-}
+protected:
+    std::wstring name_;
+};
 
-void DrawFrame(std::vector<uint32_t>& frame, DWORD now)
-{
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            uint32_t r = x * 255 / kWidth, g = y * 255 / kHeight, b = 128;
-            frame[y * kWidth + x] = 0xFF000000u | (r << 16) | (g << 8) | b;
-        }
+// Shows its hover picture while the cursor is over it.
+class Picture : public IMViewControl<TextureView> {
+public:
+    Picture(Dialog* parent, const std::wstring& name, const RECT& rect, const std::wstring& hover_name = L"")
+        : IMViewControl<TextureView>(parent)
+        , normal_(name)
+        , hover_(hover_name.empty() ? name : hover_name)
+    {
+        name_ = normal_;
+        SetRect(rect);
     }
-    int travel = kWidth - kSquare;
-    int step = static_cast<int>(now / 4 % (2 * travel));
-    int x = step < travel ? step : 2 * travel - step;
-    FillRect(frame, x, (kHeight - kSquare) / 2, kSquare, 0xFFFFFFFFu);
-    FillRect(frame, g_mouse.x - 4, g_mouse.y - 4, 9, 0xFFD02020u);
+    long OnMouseEnter(const IMMouseEvent& ev) override
+    {
+        Show(hover_);
+        return IMViewControl<TextureView>::OnMouseEnter(ev);
+    }
+    long OnMouseLeave(const IMMouseEvent& ev) override
+    {
+        Show(normal_);
+        return IMViewControl<TextureView>::OnMouseLeave(ev);
+    }
+
+private:
+    void Show(const std::wstring& name)
+    {
+        name_ = name;
+        SetDirty(true);
+    }
+
+    std::wstring normal_;
+    std::wstring hover_;
+};
+
+void BuildTour(IMWindow* window)
+{
+    new Picture(window, L"DefaultBackGround", RECT { 0, 0, 800, 600 });
+    IMControl::Dialog* panel = CreateDialog(window, 200, 400, 150, 300, 0);
+    new Picture(panel, L"StartPopStartButton", RECT { 40, 40, 200, 100 }, L"StartPopStartButtonNuv");
+    new Picture(panel, L"OptionsButton", RECT { 40, 120, 200, 180 }, L"OptionsButtonNuv");
+    auto* exit = new Picture(panel, L"CloseButton", RECT { 40, 200, 200, 260 }, L"CloseButtonNuv");
+    IMControl::ConnectClick(exit, [window](const IMMouseEvent&) { return window->Close(); });
+
+    auto* marker = new Picture(panel, L"RadioButtonChecked", RECT { 260, 40, 284, 64 });
+    const DWORD step = window->AddTimer(30);
+    window->ConnectTimer(step, [marker](const IMEvent&) -> long {
+        const POINT p = marker->GetPos();
+        marker->SetPos(p.x, p.y >= 236 ? 40 : p.y + 2);
+        return 0;
+    });
+    IMControl::ConnectKeyDown(window, [window](const IMKeyboardEvent& ev) -> long {
+        if (ev.wParam == VK_ESCAPE)
+            window->Close();
+        return 0;
+    });
 }
 
 } // namespace
 
 int main()
 {
+    RegisterEmbeddedAssets();
     platform::InstallSdlWindowBackend();
-    WNDCLASSW wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = WindowProc;
-    wc.lpszClassName = L"MazeExerciseWindow";
-    if (RegisterClassW(&wc) == 0)
-        return static_cast<int>(GetLastError());
-    RECT client { 0, 0, kWidth, kHeight };
-    AdjustWindowRect(&client, WS_POPUP, FALSE);
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Лабиринт", WS_POPUP, 0, 0, client.right - client.left,
-        client.bottom - client.top, nullptr, nullptr, nullptr, nullptr);
-    if (hwnd == nullptr) {
-        std::fprintf(stderr, "the window could not be opened\n");
-        return static_cast<int>(GetLastError());
+    const RECT rect { 0, 0, 800, 600 };
+    IMWindow* window = nullptr;
+    try {
+        window = IMWindow::Create(nullptr, &rect, L"Лабиринт", false, nullptr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
     }
-    ShowWindow(hwnd, SW_SHOWDEFAULT);
-    UpdateWindow(hwnd);
-
-    std::vector<uint32_t> frame(kWidth * kHeight);
-    DWORD last_frame = 0;
-    MSG msg;
-    for (;;) {
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                break;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-            continue;
-        }
-        DWORD now = timeGetTime();
-        if (now - last_frame >= 16) {
-            last_frame = now;
-            DrawFrame(frame, now);
-            if (platform::Presenter* presenter = platform::GetPresenter())
-                presenter->Present(frame.data(), kWidth, kHeight);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLEVENTS);
-    }
-    DestroyWindow(hwnd);
-    UnregisterClassW(wc.lpszClassName, nullptr);
-    return static_cast<int>(msg.wParam);
+    BuildTour(window);
+    const int code = IMWindow::Run(window);
+    delete window;
+    return code;
 }

@@ -9,6 +9,7 @@
 
 #include "engine/views/view_control.h"
 #include "platform/clock.h"
+#include "platform/debug_output.h"
 
 template <class V> class IMAnimationBase : public IMViewControl<V> {
 public:
@@ -56,7 +57,14 @@ public:
         if (frame == V::GetFrame())
             return 0;
         IMControl::Fire(frame_, IMEvent(this, IMEV_NOTIFY));
-        V::SetFrame(frame);
+        // A frame the view cannot make (a damaged clip) ends the run: the owner hears finished, and nothing
+        // unwinds through the frame loop.
+        try {
+            V::SetFrame(frame);
+        } catch (const std::runtime_error& error) {
+            OutputDebugStringA(error.what());
+            Stop();
+        }
         return 0;
     }
 

@@ -52,6 +52,7 @@ IMResourceManager::IMResourceManager() = default;
 IMResourceManager::~IMResourceManager()
 {
     textures_.clear();
+    fontCache_.Clear();
     if (quad_buffer_)
         quad_buffer_->Release();
     if (device_)

@@ -10,8 +10,11 @@
 #include <boost/function.hpp>
 
 #include "engine/resources/texture.h"
+#include "engine/text/glyphs/font_cache.h"
 #include "platform/d3d9.h"
 #include "platform/win32.h"
+
+class IMGlyphPath;
 
 class IMResourceManager {
 public:
@@ -92,6 +95,18 @@ public:
     // boost::bad_function_call (the texture is unlocked again).
     void WriteTexturePixels(DWORD id, const PixelWriter& converter);
 
+    // --- Fonts and vector drawing.
+    IMFontCache& GetFontCache() { return fontCache_; }
+    // Stores the style in the path and selects (or creates) its font.
+    void GetFont(IMGlyphPath& path, const std::wstring& face, int32_t height, bool bold, bool italic, bool underline);
+    // The texture named key, made when the name is new: the first character of text drawn in the colour over the
+    // background, in the rectangle's size (null: the character's advance and the font's cell height). kNoTexture
+    // when nothing could be made.
+    DWORD RenderGlyphTexture(const std::wstring& key, const wchar_t* text, const RECT* rect, D3DCOLOR colour,
+        int32_t height, const std::wstring& face, bool italic, bool bold, bool underline, D3DCOLOR background);
+    // Blends a 2-pixel red segment into the texture's picture (y down); its pixel copy keeps the picture without it.
+    void RenderStrokeTexture(DWORD id, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+
 private:
     IMResourceManager();
     ~IMResourceManager();
@@ -120,4 +135,5 @@ private:
     DWORD start_time_ = 0;
     DWORD frame_count_ = 0;
     POINT origin_ {};
+    IMFontCache fontCache_;
 };

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/resources/resource_manager.h"
 #include "engine/views/yuv_converter.h"
 
 namespace {
@@ -25,8 +26,7 @@ int g_clips_opened = 0;
 
 } // namespace
 
-IMTheoraView::IMTheoraView(IMFrameTextureTable textures)
-    : textures_(std::move(textures))
+IMTheoraView::IMTheoraView()
 {
     StartDecoding();
 }
@@ -56,13 +56,16 @@ void IMTheoraView::ClearDecoding()
     headers_ = 0;
 }
 
+// Gives back the view's own references; the texture shown keeps the one its texture-view part holds.
 void IMTheoraView::ReleaseTextures()
 {
     if (!has_textures_)
         return;
-    textures_.release_texture(shown_texture_);
-    textures_.release_texture(back_texture_);
     has_textures_ = false;
+    if (IMResourceManager* rm = IMResourceManager::Instance()) {
+        rm->ReleaseTexture(shown_texture_);
+        rm->ReleaseTexture(back_texture_);
+    }
 }
 
 void IMTheoraView::Open(const void* data, size_t size)
@@ -178,16 +181,21 @@ void IMTheoraView::ReadSecondaryHeaders()
     }
 }
 
+// Showing the first texture also sets the source rectangle to the frame: the texture's image rectangle.
 void IMTheoraView::CreateTextures()
 {
+    IMResourceManager* rm = IMResourceManager::Instance();
+    if (!rm)
+        Fail("no texture table for the frame textures");
     const int width = static_cast<int>(info_.frame_width);
     const int height = static_cast<int>(info_.frame_height);
     const std::wstring number = std::to_wstring(g_clips_opened++);
-    shown_texture_ = textures_.create_frame_texture(L"IMTheoraView1" + number, width, height);
-    back_texture_ = textures_.create_frame_texture(L"IMTheoraView2" + number, width, height);
+    shown_texture_ = rm->CreateFrameTexture(L"IMTheoraView1" + number, width, height, D3DFMT_X8R8G8B8);
+    back_texture_ = rm->CreateFrameTexture(L"IMTheoraView2" + number, width, height, D3DFMT_X8R8G8B8);
     has_textures_ = true;
+    if (shown_texture_ == IMResourceManager::kNoTexture || back_texture_ == IMResourceManager::kNoTexture)
+        Fail("the frame textures cannot be created");
     SetTextureId(shown_texture_);
-    SetSrcRect(RECT { 0, 0, width, height });
 }
 
 // Ready pages are taken before more data is fed, so pages left over from the header reading still count when
@@ -266,7 +274,7 @@ int IMTheoraView::SeekFrame()
             DecodePacket();
             ++last_decoded_;
         }
-        if (decoding_ && requested_ == last_decoded_ && !textures_.is_device_lost())
+        if (decoding_ && requested_ == last_decoded_ && !DeviceLost())
             ConvertIntoBackTexture();
     } catch (...) {
         end_ = last_decoded_;
@@ -286,15 +294,22 @@ void IMTheoraView::Rewind()
     ReadHeaders();
 }
 
+bool IMTheoraView::DeviceLost()
+{
+    IMResourceManager* rm = IMResourceManager::Instance();
+    return !rm || rm->IsDeviceLost();
+}
+
 void IMTheoraView::ConvertIntoBackTexture()
 {
-    textures_.write_texture_pixels(
-        back_texture_, [this](void* bits, int pitch, int height) { WritePicture(bits, pitch, height); });
+    if (IMResourceManager* rm = IMResourceManager::Instance())
+        rm->WriteTexturePixels(
+            back_texture_, [this](BYTE* bits, int pitch, int height) { WritePicture(bits, pitch, height); });
 }
 
 // The decoded picture is the whole coded frame, which may be wider or taller than the texture when the visible
 // frame is small or offset; only what fits the locked texture is written.
-void IMTheoraView::WritePicture(void* bits, int pitch, int image_height) const
+void IMTheoraView::WritePicture(BYTE* bits, int pitch, int image_height) const
 {
     const int rows = std::min(picture_.y_height, image_height);
     const int room = pitch / 4;
@@ -311,6 +326,6 @@ void IMTheoraView::WritePicture(void* bits, int pitch, int image_height) const
     ConvertYuvFrame(
         strip.data(), kStripPitch, picture_.y, picture_.u, picture_.v, picture_.y_stride, picture_.uv_stride, 16, rows);
     for (int row = 0; row < rows; ++row)
-        std::memcpy(static_cast<BYTE*>(bits) + static_cast<size_t>(row) * pitch, strip.data() + row * kStripPitch,
-            static_cast<size_t>(room) * 4);
+        std::memcpy(
+            bits + static_cast<size_t>(row) * pitch, strip.data() + row * kStripPitch, static_cast<size_t>(room) * 4);
 }

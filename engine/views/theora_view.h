@@ -2,51 +2,37 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
-#include <string>
 #include <utility>
 
 #include <ogg/ogg.h>
 #include <theora/theora.h>
 
+#include "engine/views/animation_view.h"
+#include "engine/views/texture_view.h"
 #include "platform/win32.h"
 
-// Called with locked texture memory: its bits, row pitch in bytes and image height in rows.
-using IMPixelWriter = std::function<void(void* bits, int pitch, int height)>;
-
-// The texture-table operations the view uses.
-struct IMFrameTextureTable {
-    // A zero-filled X8R8G8B8 texture of at least width × height pixels; returns its id.
-    std::function<DWORD(const std::wstring& name, int width, int height)> create_frame_texture;
-    std::function<void(DWORD id, const IMPixelWriter& writer)> write_texture_pixels;
-    std::function<void(DWORD id)> release_texture;
-    std::function<bool()> is_device_lost;
-};
-
-class IMTheoraView {
+// Its two frame textures come from the resource manager's texture table; the view holds one reference to each
+// besides the one its texture-view part holds on the texture shown.
+class IMTheoraView : public IMTextureView, public IMAnimationView {
 public:
     static constexpr int kWholeClip = 0x7FFFFFFF;
 
-    explicit IMTheoraView(IMFrameTextureTable textures);
-    virtual ~IMTheoraView();
-    IMTheoraView(const IMTheoraView&) = delete;
-    IMTheoraView& operator=(const IMTheoraView&) = delete;
+    IMTheoraView();
+    ~IMTheoraView() override;
 
     // Reads the headers, creates the two frame textures and prepares frame 0. The data is not copied and must
-    // outlive the view. Throws std::runtime_error when the clip cannot be decoded; the view then shows nothing
-    // and its end is −1.
+    // outlive the view. Throws std::runtime_error when the clip cannot be decoded or its textures cannot be made;
+    // the view then shows nothing new and its end is −1.
     void Open(const void* data, size_t size);
 
-    virtual void SetFrame(int n);
-    virtual int GetFrame() { return current_; }
-    virtual int GetStart() { return start_; }
-    virtual int GetEnd() { return end_; }
-    virtual void SetStart(int n) { start_ = n; }
-    virtual void SetEnd(int n) { end_ = n; }
-
-    // The shown texture and its source rectangle, as a texture view keeps them.
-    DWORD GetTextureId() const { return texture_id_; }
-    RECT GetSrcRect() const { return src_rect_; }
+    // Shows the frame prepared by the previous call and prepares frame n + 1. Throws std::runtime_error when that
+    // frame does not decode; the clip then ends at the last frame decoded.
+    void SetFrame(int n) override;
+    int GetFrame() const override { return current_; }
+    int GetStart() const override { return start_; }
+    int GetEnd() const override { return end_; }
+    void SetStart(int n) override { start_ = n; }
+    void SetEnd(int n) override { end_ = n; }
 
 private:
     // An auto-reset event for a hand-over on one thread: it is always set before it is waited for.
@@ -75,15 +61,9 @@ private:
     void DecodeNextFrame();
     int SeekFrame();
     void Rewind();
+    static bool DeviceLost();
     void ConvertIntoBackTexture();
-    void WritePicture(void* bits, int pitch, int image_height) const;
-
-    void SetTextureId(DWORD id) { texture_id_ = id; }
-    void SetSrcRect(const RECT& rect) { src_rect_ = rect; }
-
-    IMFrameTextureTable textures_;
-    DWORD texture_id_ = 0;
-    RECT src_rect_ {};
+    void WritePicture(BYTE* bits, int pitch, int image_height) const;
 
     ogg_sync_state sync_ {};
     ogg_stream_state stream_ {};

@@ -3,17 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "assets/embedded_assets.h"
 #include "engine/controls/animation_base.h"
 #include "engine/controls/picture_factories.h"
-#include "engine/resources/resource_manager.h"
 #include "engine/views/sequence_view.h"
 #include "platform/clock.h"
-#include "platform/headless/headless_presenter.h"
+#include "tests/engine/controls/screen_fixture.h"
 
 namespace {
 
-using IMDialog = IMDialogBase<IMEmptyView>;
 using Animation = IMAnimationBase<IMSequenceView>;
 
 constexpr D3DCOLOR kUntinted = 0xFFFFFFFFu;
@@ -21,21 +18,8 @@ constexpr D3DCOLOR kGreyedOut = 0xFF808080u;
 
 // A screen of skin pictures, one button per state (each in its own panel, so each has its own hover child) and a
 // running animation, drawn through the headless device.
-class PictureScreen : public ::testing::Test {
+class PictureScreen : public ScreenTest {
 protected:
-    void SetUp() override
-    {
-        RegisterEmbeddedAssets();
-        IMResourceManager::StartGraphics(false);
-        ASSERT_NE(IMResourceManager::Instance(), nullptr);
-        root_ = CreateDialog(nullptr, 0, 800, 0, 600, 0);
-    }
-    void TearDown() override
-    {
-        delete root_;
-        IMResourceManager::StopGraphics();
-    }
-
     IMButtonBase<IMStateView>* PanelButton(int x, const wchar_t* base)
     {
         panels_.push_back(CreateDialog(root_, x, 160, 100, 60, 0));
@@ -49,15 +33,6 @@ protected:
         if (msg != WM_MOUSEMOVE)
             panel->OnMouseButton(IMMouseEvent(root_, msg, buttons, r.left + 30, r.top + 20));
     }
-    void Render()
-    {
-        IDirect3DDevice9* device = IMResourceManager::Instance()->GetDevice();
-        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
-        device->BeginScene();
-        root_->OnDraw(IMEvent(root_, IMEV_DRAW));
-        device->EndScene();
-        device->Present(nullptr, nullptr, nullptr, nullptr);
-    }
     // Pixels of the w x h block at (ax, ay) that differ from the block at (bx, by).
     int Differing(int ax, int ay, int bx, int by, int w, int h) const
     {
@@ -68,9 +43,7 @@ protected:
         return n;
     }
 
-    platform::headless::HeadlessPresenter presenter_;
     platform::TestClock clock_;
-    IMDialog* root_ = nullptr;
     std::vector<IMDialog*> panels_;
 };
 

@@ -5,9 +5,12 @@
 #include <cstring>
 #include <random>
 #include <stdexcept>
+#include <utility>
 
 #include <ogg/ogg.h>
 #include <vorbis/vorbisenc.h>
+
+#include "engine/resources/resource_manager.h"
 
 namespace {
 
@@ -99,14 +102,6 @@ void Append(Bytes& out, const OggPageBytes& page)
     out.insert(out.end(), page.begin(), page.end());
 }
 
-size_t NextPowerOfTwo(int n)
-{
-    size_t p = 1;
-    while (p < static_cast<size_t>(n))
-        p *= 2;
-    return p;
-}
-
 } // namespace
 
 int GreyOf(int y)
@@ -167,53 +162,65 @@ Bytes WithPatchedPage(const TheoraClip& clip, int index, size_t offset, uint8_t 
     return patched.Bytes();
 }
 
-IMFrameTextureTable MemoryFrameTextures::Table()
+std::vector<DWORD> LiveFrameTextures()
 {
-    IMFrameTextureTable table;
-    table.create_frame_texture = [this](const std::wstring& name, int width, int height) {
-        Texture texture;
-        texture.name = name;
-        texture.width = width;
-        texture.height = height;
-        texture.allocated_width = static_cast<int>(NextPowerOfTwo(width));
-        texture.allocated_height = static_cast<int>(NextPowerOfTwo(height));
-        const size_t size = 4 * NextPowerOfTwo(width) * NextPowerOfTwo(height);
-        texture.memory.assign(size + 2 * kGuard, 0xA5);
-        std::fill_n(texture.memory.begin() + kGuard, size, 0);
-        textures.push_back(std::move(texture));
-        return static_cast<DWORD>(textures.size() - 1);
-    };
-    table.write_texture_pixels = [this](DWORD id, const IMPixelWriter& writer) {
-        Texture& texture = textures.at(id);
-        ++texture.writes;
-        writer(texture.memory.data() + kGuard, 4 * texture.allocated_width, texture.height);
-    };
-    table.release_texture = [this](DWORD id) { textures.at(id).live = false; };
-    table.is_device_lost = [this] { return device_lost; };
-    return table;
+    const IMResourceManager* rm = IMResourceManager::Instance();
+    std::vector<std::pair<std::wstring, DWORD>> named;
+    for (DWORD id = 0; rm && id < rm->GetTextureCount(); ++id)
+        if (const IMTexture* t = rm->GetTextureRecord(id); t && t->name.starts_with(L"IMTheoraView"))
+            named.emplace_back(t->name, id);
+    std::sort(named.begin(), named.end());
+    std::vector<DWORD> ids;
+    for (const auto& [name, id] : named)
+        ids.push_back(id);
+    return ids;
 }
 
-uint32_t MemoryFrameTextures::Pixel(DWORD id, int x, int y) const
+namespace {
+
+// The texels as the texture holds them, or as they would come back from the pixel copy while released; rows of
+// pitch bytes.
+std::vector<BYTE> Texels(DWORD id, int* pitch)
 {
-    const Texture& texture = textures.at(id);
-    uint32_t pixel;
-    std::memcpy(&pixel, texture.memory.data() + kGuard + 4 * (y * texture.allocated_width + x), 4);
+    const IMTexture* t = IMResourceManager::Instance()->GetTextureRecord(id);
+    if (!t)
+        throw std::out_of_range("no such texture");
+    D3DLOCKED_RECT locked;
+    if (!t->texture || FAILED(t->texture->LockRect(0, &locked, nullptr, 0))) {
+        *pitch = t->pixel_copy_pitch;
+        return t->pixel_copy;
+    }
+    const BYTE* bits = static_cast<const BYTE*>(locked.pBits);
+    std::vector<BYTE> texels(bits, bits + static_cast<size_t>(locked.Pitch) * t->texture_height);
+    t->texture->UnlockRect(0);
+    *pitch = locked.Pitch;
+    return texels;
+}
+
+} // namespace
+
+uint32_t TexturePixel(DWORD id, int x, int y)
+{
+    int pitch = 0;
+    const std::vector<BYTE> texels = Texels(id, &pitch);
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, texels.data() + static_cast<size_t>(y) * pitch + 4 * x, 4);
     return pixel;
 }
 
-int MemoryFrameTextures::FlatFrame(DWORD id) const
+int FlatFrame(DWORD id)
 {
-    const Texture& texture = textures.at(id);
-    const int xs[] = { 1, texture.width / 4, texture.width / 2 - 2 };
-    const int ys[] = { 1, texture.height / 2, texture.height - 2 };
-    const int grey = Pixel(id, xs[1], ys[1]) & 0xFF;
+    const RECT image = IMResourceManager::Instance()->GetTextureRecord(id)->image_rect;
+    const int xs[] = { 1, image.right / 4, image.right / 2 - 2 };
+    const int ys[] = { 1, image.bottom / 2, image.bottom - 2 };
+    const int grey = TexturePixel(id, xs[1], ys[1]) & 0xFF;
     int frame = -1;
     for (int k = 0; k < 11; ++k)
         if (std::abs(GreyOf(FlatLevel(k)) - grey) <= 5)
             frame = k;
     for (int x : xs) {
         for (int y : ys) {
-            const uint32_t p = Pixel(id, x, y);
+            const uint32_t p = TexturePixel(id, x, y);
             const int b = p & 0xFF, g = (p >> 8) & 0xFF, r = (p >> 16) & 0xFF;
             if (p >> 24 != 0 || std::abs(b - grey) > 3 || std::abs(g - grey) > 3 || std::abs(r - grey) > 3)
                 return -1;
@@ -222,26 +229,12 @@ int MemoryFrameTextures::FlatFrame(DWORD id) const
     return frame;
 }
 
-bool MemoryFrameTextures::GuardsIntact() const
+bool NothingBelowThePicture(DWORD id)
 {
-    for (const Texture& texture : textures) {
-        const auto guard = [](uint8_t b) { return b == 0xA5; };
-        if (!std::all_of(texture.memory.begin(), texture.memory.begin() + kGuard, guard)
-            || !std::all_of(texture.memory.end() - kGuard, texture.memory.end(), guard))
-            return false;
-    }
-    return true;
-}
-
-int MemoryFrameTextures::Live() const
-{
-    return static_cast<int>(std::count_if(textures.begin(), textures.end(), [](const Texture& t) { return t.live; }));
-}
-
-int MemoryFrameTextures::Writes() const
-{
-    int writes = 0;
-    for (const Texture& texture : textures)
-        writes += texture.writes;
-    return writes;
+    int pitch = 0;
+    const std::vector<BYTE> texels = Texels(id, &pitch);
+    const size_t picture_end = static_cast<size_t>(pitch)
+        * static_cast<size_t>(IMResourceManager::Instance()->GetTextureRecord(id)->image_rect.bottom);
+    return std::all_of(texels.begin() + static_cast<std::ptrdiff_t>(std::min(picture_end, texels.size())), texels.end(),
+        [](BYTE b) { return b == 0; });
 }

@@ -1,4 +1,4 @@
-// Clips made by the tests themselves, and frame textures kept in plain memory.
+// Clips made by the tests themselves, and what the texture table holds of them.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "assets/tools/theora_clip_writer.h"
-#include "engine/views/theora_view.h"
+#include "platform/win32.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -27,33 +27,11 @@ Bytes WithPatchedPage(const TheoraClip& clip, int page, size_t offset, uint8_t (
 // Makes the page's checksum match its content again.
 void SetPageChecksum(OggPageBytes& page);
 
-// Frame textures laid out as the texture table lays them out: power-of-two sides, four bytes a pixel, the
-// pitch four times the allocated width. Guard bytes around each texture show writes out of bounds.
-class MemoryFrameTextures {
-public:
-    struct Texture {
-        std::wstring name;
-        int width = 0;
-        int height = 0;
-        int allocated_width = 0;
-        int allocated_height = 0;
-        std::vector<uint8_t> memory;
-        bool live = true;
-        int writes = 0;
-    };
-
-    IMFrameTextureTable Table();
-
-    uint32_t Pixel(DWORD id, int x, int y) const;
-    // The frame of a flat clip that the texture holds, or −1 when it matches none.
-    int FlatFrame(DWORD id) const;
-    bool GuardsIntact() const;
-    int Live() const;
-    int Writes() const;
-
-    std::vector<Texture> textures;
-    bool device_lost = false;
-
-private:
-    static constexpr size_t kGuard = 256;
-};
+// The frame textures the texture table holds now (named "IMTheoraView…"), by name.
+std::vector<DWORD> LiveFrameTextures();
+// The texel as the texture holds it, or as it would come back from its pixel copy while released.
+uint32_t TexturePixel(DWORD id, int x, int y);
+// The frame of a flat clip that the texture holds, or −1 when it matches none.
+int FlatFrame(DWORD id);
+// True while nothing was written below the picture: those rows are still as the table created them.
+bool NothingBelowThePicture(DWORD id);

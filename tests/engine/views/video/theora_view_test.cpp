@@ -1,3 +1,4 @@
+#include <optional>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -5,16 +6,39 @@
 #include <gtest/gtest.h>
 
 #include "engine/views/theora_view.h"
+#include "platform/headless/device_faults.h"
+#include "tests/engine/views/picture_fixture.h"
 #include "tests/engine/views/video/clip_fixtures.h"
 
 namespace {
 
-class TheoraViewTest : public ::testing::Test {
+// A video view on the headless device's texture table. Every test ends with each frame texture given back.
+class TheoraViewTest : public PictureTest {
 protected:
-    MemoryFrameTextures textures;
-    IMTheoraView view { textures.Table() };
+    void TearDown() override
+    {
+        holder_.reset();
+        EXPECT_TRUE(LiveFrameTextures().empty()) << "a frame texture outlived its view";
+        PictureTest::TearDown();
+    }
 
-    int Shown() const { return textures.FlatFrame(view.GetTextureId()); }
+    std::optional<IMTheoraView> holder_;
+    IMTheoraView& view = holder_.emplace();
+
+    int Shown() const { return FlatFrame(view.GetTextureId()); }
+    // The frame texture of the only clip that is not shown.
+    DWORD Back() const
+    {
+        const std::vector<DWORD> ids = LiveFrameTextures();
+        return ids.at(0) == view.GetTextureId() ? ids.at(1) : ids.at(0);
+    }
+    static bool NothingOutsideThePictures()
+    {
+        for (const DWORD id : LiveFrameTextures())
+            if (!NothingBelowThePicture(id))
+                return false;
+        return true;
+    }
 
     // Steps through frames first … last as the frame player does and checks that each one is shown.
     void ExpectEachFrameShown(int first, int last)
@@ -38,7 +62,7 @@ protected:
         const DWORD before = view.GetTextureId();
         view.SetFrame(1); // neither hangs nor shows anything
         EXPECT_EQ(view.GetTextureId(), before);
-        EXPECT_TRUE(textures.GuardsIntact());
+        EXPECT_TRUE(NothingOutsideThePictures());
     }
 };
 
@@ -47,14 +71,24 @@ TEST_F(TheoraViewTest, OpenPreparesFrameZeroBehindABlackTexture)
     const Bytes clip = FlatClip(3).Bytes();
     view.Open(clip.data(), clip.size());
 
-    ASSERT_EQ(textures.textures.size(), 2u);
-    EXPECT_EQ(textures.textures[0].name, L"IMTheoraView10");
-    EXPECT_EQ(textures.textures[1].name, L"IMTheoraView20");
-    EXPECT_EQ(textures.textures[0].width, 320);
-    EXPECT_EQ(textures.textures[0].height, 240);
-    EXPECT_EQ(view.GetTextureId(), 0u);
-    EXPECT_EQ(textures.Pixel(0, 160, 120), 0u);
-    EXPECT_EQ(textures.FlatFrame(1), 0);
+    const std::vector<DWORD> ids = LiveFrameTextures();
+    ASSERT_EQ(ids.size(), 2u);
+    const IMTexture* shown = rm_->GetTextureRecord(ids[0]);
+    EXPECT_EQ(shown->name, L"IMTheoraView10");
+    EXPECT_EQ(rm_->GetTextureRecord(ids[1])->name, L"IMTheoraView20");
+    EXPECT_EQ(shown->image_rect.right, 320);
+    EXPECT_EQ(shown->image_rect.bottom, 240);
+    EXPECT_EQ(shown->texture_width, 512);
+    EXPECT_EQ(shown->texture_height, 256);
+    D3DSURFACE_DESC desc;
+    ASSERT_EQ(shown->texture->GetLevelDesc(0, &desc), D3D_OK);
+    EXPECT_EQ(desc.Format, D3DFMT_X8R8G8B8);
+    EXPECT_EQ(view.GetTextureId(), ids[0]);
+    EXPECT_EQ(TexturePixel(ids[0], 160, 120), 0u);
+    EXPECT_EQ(FlatFrame(ids[1]), 0);
+    // The view's own reference on each, and the shown one's for its texture-view part.
+    EXPECT_EQ(Refs(L"IMTheoraView10"), 2);
+    EXPECT_EQ(Refs(L"IMTheoraView20"), 1);
     const RECT src = view.GetSrcRect();
     EXPECT_EQ(src.right, 320);
     EXPECT_EQ(src.bottom, 240);
@@ -66,14 +100,16 @@ TEST_F(TheoraViewTest, EachClipOpenedNamesItsTexturesWithTheNextNumber)
 {
     const Bytes clip = FlatClip(1).Bytes();
     view.Open(clip.data(), clip.size());
-    IMTheoraView second(textures.Table());
+    IMTheoraView second;
     second.Open(clip.data(), clip.size());
-    ASSERT_EQ(textures.textures.size(), 4u);
-    const std::wstring number = textures.textures[0].name.substr(13);
+    ASSERT_EQ(LiveFrameTextures().size(), 4u);
+    const std::wstring first_name = rm_->GetTextureRecord(view.GetTextureId())->name;
+    ASSERT_TRUE(first_name.starts_with(L"IMTheoraView1"));
+    const std::wstring number = first_name.substr(13);
     const std::wstring next = std::to_wstring(std::stoi(number) + 1);
-    EXPECT_EQ(textures.textures[1].name, L"IMTheoraView2" + number);
-    EXPECT_EQ(textures.textures[2].name, L"IMTheoraView1" + next);
-    EXPECT_EQ(textures.textures[3].name, L"IMTheoraView2" + next);
+    EXPECT_EQ(Refs(L"IMTheoraView2" + number), 1);
+    EXPECT_EQ(rm_->GetTextureRecord(second.GetTextureId())->name, L"IMTheoraView1" + next);
+    EXPECT_EQ(Refs(L"IMTheoraView2" + next), 1);
 }
 
 TEST_F(TheoraViewTest, StepByStepShowsEveryFrameAndEndsAtTheLast)
@@ -83,7 +119,7 @@ TEST_F(TheoraViewTest, StepByStepShowsEveryFrameAndEndsAtTheLast)
     view.Open(clip.data(), clip.size());
     ExpectEachFrameShown(0, frames - 1);
     EXPECT_EQ(view.GetEnd(), frames - 1);
-    EXPECT_EQ(textures.textures.size(), 2u);
+    EXPECT_EQ(LiveFrameTextures().size(), 2u);
 }
 
 TEST_F(TheoraViewTest, ClipsOfOneFrameOrNoneOpen)
@@ -97,7 +133,7 @@ TEST_F(TheoraViewTest, ClipsOfOneFrameOrNoneOpen)
     const TheoraClip headers_only = FlatClip(0);
     ASSERT_EQ(headers_only.pages.size(), static_cast<size_t>(headers_only.header_pages));
     const Bytes empty = headers_only.Bytes();
-    IMTheoraView second(textures.Table());
+    IMTheoraView second;
     second.Open(empty.data(), empty.size());
     EXPECT_EQ(second.GetEnd(), 0);
     EXPECT_EQ(second.GetFrame(), 0);
@@ -134,14 +170,14 @@ TEST_F(TheoraViewTest, GoingBackRewindsAndPlaysTheClipAgain)
     for (int n = 0; n < frames; ++n)
         view.SetFrame(n);
     ASSERT_EQ(view.GetEnd(), frames - 1);
+    const std::vector<DWORD> ids = LiveFrameTextures();
 
     for (int round = 0; round < 2; ++round) {
         view.SetFrame(0); // shows what the previous call prepared, then decodes again from the headers
         ExpectEachFrameShown(1, frames - 1);
     }
     EXPECT_EQ(view.GetEnd(), frames - 1);
-    EXPECT_EQ(textures.textures.size(), 2u);
-    EXPECT_EQ(textures.Live(), 2);
+    EXPECT_EQ(LiveFrameTextures(), ids);
 }
 
 TEST_F(TheoraViewTest, EndSetByTheOwnerStopsDecoding)
@@ -150,7 +186,7 @@ TEST_F(TheoraViewTest, EndSetByTheOwnerStopsDecoding)
     view.Open(clip.data(), clip.size());
     view.SetEnd(3);
     ExpectEachFrameShown(0, 3);
-    EXPECT_EQ(textures.Writes(), 4); // frames 0 … 3; nothing past the end
+    EXPECT_EQ(FlatFrame(Back()), 2) << "nothing past the end is converted";
     EXPECT_EQ(view.GetEnd(), 3);
 
     view.SetStart(-5);
@@ -164,13 +200,13 @@ TEST_F(TheoraViewTest, LostDeviceSkipsConversionButCountsTheFrame)
     const Bytes clip = FlatClip(5).Bytes();
     view.Open(clip.data(), clip.size());
     view.SetFrame(0);
-    textures.device_lost = true;
+    platform::headless::SimulateDeviceLoss();
     view.SetFrame(1);
     EXPECT_EQ(Shown(), 1);
-    EXPECT_EQ(textures.Writes(), 2);
-    textures.device_lost = false;
+    EXPECT_EQ(FlatFrame(Back()), 0) << "frame 2 was not converted";
+    ASSERT_TRUE(rm_->ResetDevice());
     view.SetFrame(2);
-    EXPECT_NE(Shown(), 2); // its frame was decoded while the device was lost
+    EXPECT_EQ(TexturePixel(view.GetTextureId(), 160, 120), 0u) << "it comes back from its zero-filled copy";
     view.SetFrame(3);
     EXPECT_EQ(Shown(), 3);
 }
@@ -205,30 +241,44 @@ TEST_F(TheoraViewTest, ClipsThatCannotBeOpenedFailWithTheirReason)
         ExpectOpenFails(WithPatchedPage(good, 0, byte, [](uint8_t) -> uint8_t { return 0xFF; }),
             "error during theora_decode_header (corrupt stream)");
 
+    platform::headless::SetTextureBudget(platform::headless::TextureBytesInUse());
+    ExpectOpenFails(bytes, "the frame textures cannot be created");
+    platform::headless::ResetDeviceFaults();
+
     // The first frame's packet claims to be a header.
     ExpectOpenFails(WithPatchedPage(good, good.header_pages, 0, [](uint8_t b) -> uint8_t { return b | 0x80; }),
         "error during theora_decode_packetin...");
-    EXPECT_EQ(textures.Live(), 2) << "only the textures of the last attempt are held";
+    EXPECT_EQ(LiveFrameTextures().size(), 2u) << "only the textures of the last attempt are held";
 }
 
-TEST(TheoraViewLifetime, FailedAndFinishedViewsGiveBackTheirTextures)
+TEST_F(TheoraViewTest, FailedPlayedAndReopenedViewsGiveBackTheirTextures)
 {
-    MemoryFrameTextures textures;
     const TheoraClip good = FlatClip(3);
+    const Bytes bytes = good.Bytes();
     {
-        IMTheoraView failed(textures.Table());
+        IMTheoraView failed;
         const Bytes bad = WithPatchedPage(good, good.header_pages, 0, [](uint8_t b) -> uint8_t { return b | 0x80; });
         EXPECT_THROW(failed.Open(bad.data(), bad.size()), std::runtime_error);
-        IMTheoraView played(textures.Table());
-        const Bytes bytes = good.Bytes();
+        IMTheoraView played;
         played.Open(bytes.data(), bytes.size());
         for (int n = 0; n < 5; ++n)
             played.SetFrame(n % 3);
-        IMTheoraView never_opened(textures.Table());
+        const std::wstring shown = rm_->GetTextureRecord(played.GetTextureId())->name;
+        const std::wstring back = (shown[12] == L'1' ? L"IMTheoraView2" : L"IMTheoraView1") + shown.substr(13);
+        EXPECT_EQ(Refs(shown), 2);
+        EXPECT_EQ(Refs(back), 1);
+        IMTheoraView never_opened;
         never_opened.SetFrame(1);
-        EXPECT_EQ(textures.Live(), 4);
+        EXPECT_EQ(LiveFrameTextures().size(), 4u);
     }
-    EXPECT_EQ(textures.Live(), 0);
+    EXPECT_TRUE(LiveFrameTextures().empty());
+
+    // Opening again gives back the first clip's textures, also the one still shown.
+    view.Open(bytes.data(), bytes.size());
+    view.SetFrame(0);
+    view.Open(bytes.data(), bytes.size());
+    EXPECT_EQ(LiveFrameTextures().size(), 2u);
+    ExpectEachFrameShown(0, 2);
 }
 
 TEST_F(TheoraViewTest, BadFrameInTheMiddleEndsTheClipThere)
@@ -262,45 +312,44 @@ TEST_F(TheoraViewTest, TruncatedClipPlaysTheFramesItHolds)
     EXPECT_EQ(view.GetEnd(), 3);
 }
 
-TEST(TheoraViewBounds, CodedFrameLargerThanTheTextureStaysInside)
+// The coded frame (272 × 256) is wider than the texture (256 × 256) and taller than the picture (240 rows):
+// what does not fit would land in the rows below the picture.
+TEST_F(TheoraViewTest, CodedFrameLargerThanTheTextureStaysInside)
 {
-    MemoryFrameTextures textures;
     TheoraClipFormat offset;
-    offset.width = 256;
-    offset.height = 256;
+    offset.width = 250;
+    offset.height = 240;
     offset.picture_x = 16;
     offset.picture_y = 16;
     const Bytes clip = FlatClip(2, offset).Bytes();
-    IMTheoraView view(textures.Table());
     view.Open(clip.data(), clip.size());
     view.SetFrame(0);
     view.SetFrame(1);
-    EXPECT_EQ(textures.textures[0].allocated_width, 256);
-    EXPECT_TRUE(textures.GuardsIntact());
+    EXPECT_EQ(Shown(), 1);
+    EXPECT_EQ(rm_->GetTextureRecord(view.GetTextureId())->texture_width, 256);
+    EXPECT_TRUE(NothingOutsideThePictures());
 }
 
-TEST(TheoraViewBounds, FramesNarrowerThanOneBlockConvertIntoTheirTexture)
+TEST_F(TheoraViewTest, FramesNarrowerThanOneBlockConvertIntoTheirTexture)
 {
-    MemoryFrameTextures textures;
     TheoraClipFormat tiny;
     tiny.width = 8;
-    tiny.height = 8;
+    tiny.height = 6;
     const Bytes clip = FlatClip(3, tiny).Bytes();
-    IMTheoraView view(textures.Table());
     view.Open(clip.data(), clip.size());
     for (int n = 0; n < 3; ++n) {
         view.SetFrame(n);
         const int expected = GreyOf(FlatLevel(n));
         for (int x = 0; x < 8; ++x)
-            EXPECT_NEAR(static_cast<int>(textures.Pixel(view.GetTextureId(), x, 7) & 0xFF), expected, 5);
+            EXPECT_NEAR(static_cast<int>(TexturePixel(view.GetTextureId(), x, 5) & 0xFF), expected, 5);
     }
-    EXPECT_TRUE(textures.GuardsIntact());
+    EXPECT_TRUE(NothingOutsideThePictures());
 }
 
 } // namespace
 
 namespace {
-TEST(TheoraViewDamage, DamagedClipsFailOrPlayButNeverCrash)
+TEST_F(TheoraViewTest, DamagedClipsFailOrPlayButNeverCrash)
 {
     const TheoraClip good = NoisyClip(4, TheoraClipFormat { 64, 48 });
     std::mt19937 random(11);
@@ -312,15 +361,17 @@ TEST(TheoraViewDamage, DamagedClipsFailOrPlayButNeverCrash)
             page[header_len + random() % (page.size() - header_len)] = static_cast<uint8_t>(random());
         SetPageChecksum(page);
         const Bytes bytes = damaged.Bytes();
-        MemoryFrameTextures textures;
-        IMTheoraView view(textures.Table());
-        try {
-            view.Open(bytes.data(), bytes.size());
-            for (int n = 0; n < 6; ++n)
-                view.SetFrame(n);
-        } catch (const std::runtime_error&) {
+        {
+            IMTheoraView damaged_view;
+            try {
+                damaged_view.Open(bytes.data(), bytes.size());
+                for (int n = 0; n < 6; ++n)
+                    damaged_view.SetFrame(n);
+            } catch (const std::runtime_error&) {
+            }
+            ASSERT_TRUE(NothingOutsideThePictures()) << "round " << round;
         }
-        ASSERT_TRUE(textures.GuardsIntact()) << "round " << round;
+        ASSERT_TRUE(LiveFrameTextures().empty()) << "round " << round;
     }
 }
 } // namespace
