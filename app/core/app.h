@@ -5,7 +5,6 @@
 
 #include "app/core/im_app.h"
 #include "engine/controls/mouse_event.h"
-#include "game/maze_canvas.h"
 #include "game/path_cells.h"
 
 class IMTumbil;
@@ -33,16 +32,18 @@ public:
     bool IsDrawing() const { return drawing_connection_.connected(); }
     int32_t GetDrowningCount() const { return drowning_counter_; }
     Dialog* GetSceneDialog() const { return scene_dialog_; }
-    DWORD GetCanvasTextureId() const { return canvas_.GetTextureId(); }
 
 private:
     POINT FieldPoint(const IMMouseEvent& ev) const;
     void ReachGoal();
     void StopDrawing() { drawing_connection_.disconnect(); }
     void ResetHero();
+    // Copies the maze picture's unpainted pixels back into its texture, wiping the drawn path.
+    void ResetCanvas();
 
     Dialog* scene_dialog_ = nullptr;
-    MazeCanvas canvas_;
+    // The texture of the maze picture, into which the path is painted.
+    DWORD canvas_texture_id_ = 0;
 
     // The game's state lives for the whole run; a new build keeps the path and the counter.
     PathCells path_cells_;

@@ -6,6 +6,7 @@
 #include "app/core/app.h"
 #include "app/core/voice_once.h"
 #include "engine/controls/picture_factories.h"
+#include "engine/resources/resource_manager.h"
 #include "game/tumbil.h"
 #include "platform/clock.h"
 
@@ -30,7 +31,8 @@ void App::BuildGameScreen(Dialog* dialog)
     goal_reached_ = false;
     attempt_start_ = timeGetTime();
     CreatePicture(dialog, 0, 0, kMazePicture, 0, 0xFFFFFFFFu);
-    canvas_.Attach(kMazePicture);
+    IMResourceManager* rm = IMResourceManager::Instance();
+    canvas_texture_id_ = rm ? rm->FindTexture(kMazePicture) : IMResourceManager::kNoTexture;
     field_ = CreateDialog(dialog, kFieldX, kFieldSize, kFieldY, kFieldSize, 0);
     hero_ = new IMTumbil(field_);
     hero_->SetCell(kStartCell.x, kStartCell.y);
@@ -63,7 +65,9 @@ long App::OnFieldButton(const IMMouseEvent& ev)
 long App::RecordPath(const IMMouseEvent& ev)
 {
     const POINT p = FieldPoint(ev);
-    canvas_.Stroke(p.x + kFieldX, p.y + kFieldY, last_point_.x + kFieldX, last_point_.y + kFieldY);
+    if (IMResourceManager* rm = IMResourceManager::Instance())
+        rm->RenderStrokeTexture(
+            canvas_texture_id_, p.x + kFieldX, p.y + kFieldY, last_point_.x + kFieldX, last_point_.y + kFieldY);
     if (RecordWalk(path_cells_, CellAt(last_point_), CellAt(p)))
         StopDrawing();
     last_point_ = p;
@@ -74,7 +78,13 @@ void App::ResetHero()
 {
     hero_->ResetToCell(kStartCell.x, kStartCell.y);
     StopDrawing();
-    canvas_.Wipe();
+    ResetCanvas();
+}
+
+void App::ResetCanvas()
+{
+    if (IMResourceManager* rm = IMResourceManager::Instance())
+        rm->UploadTexturePixels(canvas_texture_id_);
 }
 
 long App::FeedPath(const IMEvent&)
@@ -109,7 +119,7 @@ void App::ReachGoal()
     app->AddStatistic(
         L"Продолжительность успешной попытки", std::to_wstring(DWORD(timeGetTime() - attempt_start_)), L"Number");
     PlayVoiceOnce(field_, kSuccessSound, [this] { OnSuccessSoundEnd(); });
-    canvas_.Wipe();
+    ResetCanvas();
     drowning_counter_ = 0;
 }
 
