@@ -68,6 +68,8 @@ long App::RecordPath(const IMMouseEvent& ev)
     if (IMResourceManager* rm = IMResourceManager::Instance())
         rm->RenderStrokeTexture(
             canvas_texture_id_, p.x + kFieldX, p.y + kFieldY, last_point_.x + kFieldX, last_point_.y + kFieldY);
+    // The texture changed under its picture: the screen must be drawn again.
+    field_->SetDirty(true);
     if (RecordWalk(path_cells_, CellAt(last_point_), CellAt(p)))
         StopDrawing();
     last_point_ = p;
@@ -85,6 +87,7 @@ void App::ResetCanvas()
 {
     if (IMResourceManager* rm = IMResourceManager::Instance())
         rm->UploadTexturePixels(canvas_texture_id_);
+    field_->SetDirty(true);
 }
 
 long App::FeedPath(const IMEvent&)

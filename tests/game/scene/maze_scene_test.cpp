@@ -1,6 +1,5 @@
 #include <filesystem>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -8,9 +7,10 @@
 
 #include "app/core/app.h"
 #include "assets/embedded_assets.h"
-#include "engine/resources/resource_manager.h"
+#include "engine/window/window.h"
 #include "game/tumbil.h"
 #include "platform/clock.h"
+#include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
 #include "tests/report/workbook_fixture.h"
 
@@ -31,125 +31,138 @@ public:
     std::vector<POINT> praises;
 };
 
-// The maze scene built by the exercise in a full-screen dialog, played with the mouse under the test clock;
-// its statistics go to a workbook in a scratch folder.
+// The maze scene built by the exercise in the main window, played with the mouse through the message loop under
+// the test clock (one millisecond per idle pass); its statistics go to a workbook in a scratch folder.
 class MazeSceneTest : public WorkbookTest {
 protected:
     void SetUp() override
     {
         WorkbookTest::SetUp();
         RegisterEmbeddedAssets();
-        IMResourceManager::StartGraphics(false);
+        const RECT rect { 0, 0, 800, 600 };
+        window_ = IMWindow::Create(nullptr, &rect, L"Лабиринт", false, nullptr);
         report_path_ = folder_ / "stats.xls";
         app_.SetReport(IMReport::Open(Wide(report_path_), L"Ученик"));
         BuildScene();
     }
     void TearDown() override
     {
-        delete scene_;
+        delete window_;
         app_.SetReport(nullptr);
-        IMResourceManager::StopGraphics();
         WorkbookTest::TearDown();
     }
 
     void BuildScene()
     {
-        scene_ = CreateDialog(nullptr, 0, 800, 0, 600, 0);
+        scene_ = new IMDialog(window_, nullptr, 0);
         app_.BuildGameScreen(scene_);
-        Frame();
+        RunFor(1);
         auto* field = dynamic_cast<IMDialog*>(scene_->LiveChildren().back());
         hero_ = field ? dynamic_cast<IMTumbil*>(field->LiveChildren().front()) : nullptr;
         ASSERT_NE(hero_, nullptr);
     }
 
-    // The pointer to the middle of a cell, with the left button held or not.
-    void MoveTo(MazeCell c, bool held = true)
-    {
-        scene_->OnMouseMove(
-            IMMouseEvent(nullptr, WM_MOUSEMOVE, held ? MK_LBUTTON : 0, 200 + 20 * c.x + 10, 100 + 20 * c.y + 10));
-    }
-    void Button(DWORD message)
-    {
-        scene_->OnMouseButton(IMMouseEvent(nullptr, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, 0, 0));
-    }
-    // Presses on the first cell, drags through the others in turn and, unless held, lets go.
-    void Draw(std::initializer_list<MazeCell> cells, bool held = false) { Draw(std::vector<MazeCell>(cells), held); }
+    // The pointer to the middle of a cell.
+    void MoveTo(MazeCell c) { input_.MoveTo(200 + 20 * c.x + 10, 100 + 20 * c.y + 10); }
+    // Presses on the first cell, drags through the others in turn and, unless held, lets go. The messages are
+    // handled when the loop runs next.
     void Draw(const std::vector<MazeCell>& cells, bool held = false)
     {
-        MoveTo(cells.front(), false);
-        Button(WM_LBUTTONDOWN);
+        MoveTo(cells.front());
+        input_.Press();
         for (size_t i = 1; i < cells.size(); ++i)
             MoveTo(cells[i]);
         if (!held)
-            Button(WM_LBUTTONUP);
+            input_.Release();
     }
-    void Frame()
+    void RunFor(DWORD ms)
     {
-        clock_.Advance(40);
-        scene_->OnFrame(IMEvent(nullptr, IMEV_FRAME));
+        input_.QuitAfter(ms);
+        IMWindow::Run(window_);
     }
-    // Frames until the hero stands still on the cell; false when it never does within two minutes.
+    // Runs the loop until the condition holds at the end of one of the hero's frame passes, for at most two
+    // minutes; notes the time of that pass.
+    bool RunUntil(const std::function<bool()>& condition)
+    {
+        const int64_t deadline = clock_.Milliseconds() + 120'000;
+        bool held = false;
+        im::ScopedConnection watch = IMControl::ConnectFrame(hero_, [&](const IMEvent&) -> long {
+            held = held || condition();
+            if (held || clock_.Milliseconds() >= deadline) {
+                stood_at_ = clock_.Milliseconds();
+                PostQuitMessage(0);
+            }
+            return 0;
+        });
+        IMWindow::Run(window_);
+        return held;
+    }
     bool WalkUntilStandingOn(MazeCell cell)
     {
-        for (int i = 0; i < 3000; ++i) {
-            Frame();
-            if (!hero_->IsPlaying() && hero_->GetCell() == cell && app_.GetPathCells().empty())
-                return true;
-        }
-        return false;
+        return RunUntil(
+            [this, cell] { return !hero_->IsPlaying() && hero_->GetCell() == cell && app_.GetPathCells().empty(); });
+    }
+    // The path as the next frame pass finds it, after the waiting messages.
+    PathCells PathAtNextFrame()
+    {
+        PathCells path;
+        im::ScopedConnection watch = IMControl::ConnectFrame(window_, [&](const IMEvent&) -> long {
+            path = app_.GetPathCells();
+            PostQuitMessage(0);
+            return 0;
+        });
+        IMWindow::Run(window_);
+        return path;
     }
     Rows Statistics()
     {
         EXPECT_TRUE(app_.GetReport()->Save(L""));
         return SheetRows(*ParseStrictly(ReadBytes(report_path_)), L"Ученик");
     }
-    void Render()
+    // Pure red pixels on the last frame shown: the painted path.
+    int RedPixels() const
     {
-        IDirect3DDevice9* device = IMResourceManager::Instance()->GetDevice();
-        device->BeginScene();
-        scene_->OnDraw(IMEvent(scene_, IMEV_DRAW));
-        device->EndScene();
-        device->Present(nullptr, nullptr, nullptr, nullptr);
-    }
-    // Pure red pixels on the screen: the painted path.
-    int RedPixels()
-    {
-        Render();
         int n = 0;
         for (uint32_t p : presenter_.Frame())
             n += (p & 0xFFFFFF) == 0xFF0000;
         return n;
     }
 
-    platform::headless::HeadlessPresenter presenter_;
     platform::TestClock clock_;
+    platform::HeadlessInput input_;
+    platform::headless::HeadlessPresenter presenter_;
     PraisedApp app_;
+    IMWindow* window_ = nullptr;
     std::filesystem::path report_path_;
     IMDialog* scene_ = nullptr;
     IMTumbil* hero_ = nullptr;
+    int64_t stood_at_ = 0;
 };
 
 TEST_F(MazeSceneTest, DraggingFromTheStartOneCellDownWalksTheHeroThere)
 {
-    Draw({ { 9, 0 }, { 9, 1 } }, true);
-    EXPECT_EQ(app_.GetPathCells(), (PathCells { { 9, 0 }, { 9, 1 } }));
-    EXPECT_GT(RedPixels(), 0);
+    input_.MoveTo(381, 101); // along the top of the start cell, beside the hero's round body
+    input_.Press();
+    input_.MoveTo(398, 101);
+    RunFor(40);
+    EXPECT_GT(RedPixels(), 0) << "a stroke shows at once, though nothing else moved";
+
+    MoveTo(MazeCell { 9, 1 });
+    EXPECT_EQ(PathAtNextFrame(), (PathCells { { 9, 0 }, { 9, 1 } }));
     ASSERT_TRUE(WalkUntilStandingOn(MazeCell { 9, 1 }));
     EXPECT_EQ(hero_->GetDirection(), kDown);
-    EXPECT_GT(RedPixels(), 0) << "the drawing stays while the button is held";
+    RunFor(40);
+    EXPECT_EQ(hero_->GetCell(), (MazeCell { 9, 1 })) << "the button is still held";
+    EXPECT_GT(RedPixels(), 0);
 }
 
 TEST_F(MazeSceneTest, PathStartingAwayFromTheHeroPutsItBackAndWipesTheDrawing)
 {
     Draw({ { 9, 0 }, { 9, 1 } }, true);
     ASSERT_TRUE(WalkUntilStandingOn(MazeCell { 9, 1 }));
-    Button(WM_LBUTTONUP);
-    Frame();
-    EXPECT_EQ(hero_->GetCell(), kStartCell);
-
-    Draw({ { 8, 1 }, { 7, 1 } }, true); // two cells away from the hero
-    EXPECT_GT(RedPixels(), 0);
-    Frame();
+    input_.Release();
+    Draw({ { 9, 3 }, { 10, 4 } }, true); // two cells away from the hero
+    RunFor(40);
     EXPECT_EQ(hero_->GetCell(), kStartCell);
     EXPECT_TRUE(app_.GetPathCells().empty());
     EXPECT_FALSE(app_.IsDrawing());
@@ -159,19 +172,14 @@ TEST_F(MazeSceneTest, PathStartingAwayFromTheHeroPutsItBackAndWipesTheDrawing)
 TEST_F(MazeSceneTest, FastMoveRecordsTheCellsOfADiagonalWalk)
 {
     Draw({ { 7, 3 }, { 10, 5 } }, true);
-    EXPECT_EQ(app_.GetPathCells(), (PathCells { { 7, 3 }, { 8, 4 }, { 9, 5 }, { 10, 5 } }));
+    EXPECT_EQ(PathAtNextFrame(), (PathCells { { 7, 3 }, { 8, 4 }, { 9, 5 }, { 10, 5 } }));
 }
 
 TEST_F(MazeSceneTest, PathEndingOnAPlankOtherThanTheGoalSendsTheHeroBack)
 {
     Draw({ { 9, 0 }, { 9, 1 }, { 8, 1 }, { 7, 1 } });
-    bool reached = false;
-    for (int i = 0; i < 200 && !reached; ++i) {
-        Frame();
-        reached = hero_->GetCell() == MazeCell { 7, 1 } && !hero_->IsPlaying();
-    }
-    ASSERT_TRUE(reached);
-    Frame();
+    ASSERT_TRUE(RunUntil([this] { return hero_->GetCell() == MazeCell { 7, 1 } && !hero_->IsPlaying(); }));
+    RunFor(2);
     EXPECT_EQ(hero_->GetCell(), kStartCell);
     EXPECT_EQ(hero_->GetDirection(), kDown);
     EXPECT_EQ(RedPixels(), 0);
@@ -180,13 +188,12 @@ TEST_F(MazeSceneTest, PathEndingOnAPlankOtherThanTheGoalSendsTheHeroBack)
 TEST_F(MazeSceneTest, PressWhileTheHeroStillWalksStartsNoDrawing)
 {
     Draw({ { 9, 0 }, { 9, 1 }, { 8, 1 }, { 7, 1 } });
-    Frame();
-    Frame();
+    RunFor(100);
     const PathCells left = app_.GetPathCells();
     ASSERT_FALSE(left.empty());
     Draw({ { 7, 1 }, { 6, 1 } }, true);
+    EXPECT_EQ(PathAtNextFrame(), left);
     EXPECT_FALSE(app_.IsDrawing());
-    EXPECT_EQ(app_.GetPathCells(), left);
 }
 
 TEST_F(MazeSceneTest, WholeRouteInOneStrokeReachesTheFarBankOnFirstTry)
@@ -194,23 +201,22 @@ TEST_F(MazeSceneTest, WholeRouteInOneStrokeReachesTheFarBankOnFirstTry)
     std::vector<MazeCell> route = kRouteCorners;
     route.push_back(MazeCell { 10, 19 }); // moves after the goal are not recorded
     Draw(route, true);
-    EXPECT_EQ(app_.GetPathCells().size(), 68u);
+    EXPECT_EQ(PathAtNextFrame().size(), 68u);
     EXPECT_FALSE(app_.IsDrawing());
-    Button(WM_LBUTTONUP);
+    input_.Release();
     ASSERT_TRUE(WalkUntilStandingOn(kGoalCell));
-    const int64_t walked = clock_.Milliseconds();
 
     const Rows rows = Statistics();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0], (std::vector<std::wstring> { L"Число попыток", L"0" }));
     EXPECT_EQ(rows[1][0], L"Продолжительность успешной попытки");
-    EXPECT_EQ(std::stoll(rows[1][1]), walked) << "from the build to the end of the last step";
-    EXPECT_EQ(RedPixels(), 0);
-    EXPECT_TRUE(app_.praises.empty()) << "the success sound ends at the next frame";
-    Frame();
+    EXPECT_EQ(std::stoll(rows[1][1]), stood_at_) << "from the build to the end of the last step";
+    EXPECT_TRUE(app_.praises.empty()) << "the success sound ends at the next pass";
+    RunFor(2);
     ASSERT_EQ(app_.praises.size(), 1u);
     EXPECT_EQ(app_.praises[0].x, 137);
     EXPECT_EQ(app_.praises[0].y, 100);
+    EXPECT_EQ(RedPixels(), 0);
 }
 
 TEST_F(MazeSceneTest, OneDrowningCountsOnceAndRestartsTheAttemptClock)
@@ -218,16 +224,15 @@ TEST_F(MazeSceneTest, OneDrowningCountsOnceAndRestartsTheAttemptClock)
     Draw({ { 9, 0 }, { 9, 1 }, { 10, 1 } });
     ASSERT_TRUE(WalkUntilStandingOn(kStartCell));
     EXPECT_EQ(app_.GetDrowningCount(), 1);
-    const int64_t back_on_start = clock_.Milliseconds();
+    const int64_t back_on_start = stood_at_;
     EXPECT_EQ(RedPixels(), 0);
 
     Draw(kRouteCorners);
     ASSERT_TRUE(WalkUntilStandingOn(kGoalCell));
-    const int64_t walked = clock_.Milliseconds() - back_on_start;
     const Rows rows = Statistics();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][1], L"1");
-    EXPECT_EQ(std::stoll(rows[1][1]), walked);
+    EXPECT_EQ(std::stoll(rows[1][1]), stood_at_ - back_on_start);
     EXPECT_EQ(app_.GetDrowningCount(), 0);
 }
 
@@ -236,12 +241,10 @@ TEST_F(MazeSceneTest, GoalIsHandledOnceWhateverFollows)
     Draw(kRouteCorners);
     ASSERT_TRUE(WalkUntilStandingOn(kGoalCell));
     Draw({ { 9, 19 }, { 10, 18 }, { 11, 19 } }); // a sweep past the goal
-    EXPECT_TRUE(app_.GetPathCells().empty());
-    for (int i = 0; i < 20; ++i)
-        Frame();
+    EXPECT_TRUE(PathAtNextFrame().empty());
+    RunFor(1000);
     clock_.Advance(101'000); // long enough for an idle run on the goal
-    for (int i = 0; i < 20; ++i)
-        Frame();
+    RunFor(1000);
     EXPECT_EQ(hero_->GetCell(), kGoalCell);
     EXPECT_EQ(Statistics().size(), 2u);
     EXPECT_EQ(app_.praises.size(), 1u);
@@ -252,10 +255,9 @@ TEST_F(MazeSceneTest, SuccessOfAnAbandonedSceneNeverEndsALaterOne)
 {
     Draw(kRouteCorners);
     ASSERT_TRUE(WalkUntilStandingOn(kGoalCell));
-    delete scene_; // abandoned before its success sound ended
+    scene_->Close(); // abandoned before its success sound ended
     BuildScene();
-    for (int i = 0; i < 10; ++i)
-        Frame();
+    RunFor(400);
     EXPECT_TRUE(app_.praises.empty());
     EXPECT_EQ(hero_->GetCell(), kStartCell);
 }
@@ -263,12 +265,9 @@ TEST_F(MazeSceneTest, SuccessOfAnAbandonedSceneNeverEndsALaterOne)
 TEST_F(MazeSceneTest, SceneWithADrawnPathAndTheHeroHalfWaySavesAsPng)
 {
     Draw({ { 9, 0 }, { 9, 1 }, { 8, 1 }, { 7, 1 }, { 6, 1 }, { 5, 1 }, { 5, 2 } }, true);
-    while (!(hero_->GetCell() == MazeCell { 8, 1 } && hero_->IsPlaying()))
-        Frame();
-    for (int i = 0; i < 7; ++i)
-        Frame();
-    const POINT p = hero_->GetPos();
-    EXPECT_EQ(p.x, 8 * 20 - 5 + 10) << "half a cell short of its new cell";
+    ASSERT_TRUE(RunUntil([this] { return hero_->GetCell() == MazeCell { 8, 1 } && hero_->IsPlaying(); }));
+    RunFor(281);
+    EXPECT_EQ(hero_->GetPos().x, 8 * 20 - 5 + 10) << "half a cell short of its new cell";
     EXPECT_GT(RedPixels(), 100);
     const auto png = std::filesystem::current_path() / "maze_scene.png";
     ASSERT_TRUE(presenter_.SavePng(png.string()));
