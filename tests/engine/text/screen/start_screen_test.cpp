@@ -36,7 +36,7 @@ const Line kLines[] = {
     { L"- выход", 600, 520, 16, false },
     { L"Трёхмерная графика:", 30, 560, 21, false },
     { L"Пестромир", 260, 556, 25, false },
-    { L"Дизайнер-аниматор: ёжик", 420, 560, 20, false },
+    { L"Ещё раз – всё получится!", 420, 560, 20, false },
 };
 
 class StartScreenText : public ScreenTest {
