@@ -5,6 +5,7 @@
 
 #include "app/core/app.h"
 #include "assets/embedded_assets.h"
+#include "engine/resources/resource_manager.h"
 #include "engine/window/window.h"
 #include "platform/sdl/sdl_backend.h"
 
@@ -29,6 +30,8 @@ int main()
     IMControl::Dialog* scene = new IMControl::Dialog(window, nullptr, 0);
     scene->SetFocus(true);
     app->BuildGameScreen(scene);
+    IMResourceManager* sound = IMResourceManager::Instance();
+    sound->Play(sound->CreateVoiceFromResource(L"14465"), false);
     const int code = IMWindow::Run(window);
     delete window;
     delete app;
