@@ -59,7 +59,6 @@ public:
     CSoundStream* FindVoice(DWORD id) const;
     HWND GetSoundWindow() const { return sound_window_; }
     IDirectSound8* GetSoundDevice() const { return sound_device_; }
-    bool HasPrimaryBuffer() const { return primary_ != nullptr; }
     const IMSoundMessageNumbers& GetMessageNumbers() const { return messages_; }
 
     // The window's dispatch of the four messages.

@@ -1,19 +1,90 @@
+// Voices played through the main window's loop on the headless back end and the null output, under a test clock.
+// Every millisecond of the loop waits for the streaming threads to finish their pass, so runs are repeatable.
+#include <gtest/gtest.h>
+
 #include "assets/embedded_assets.h"
+#include "engine/resources/resource_manager.h"
+#include "engine/window/window.h"
+#include "platform/audio_test.h"
+#include "platform/clock.h"
+#include "platform/debug_output.h"
+#include "platform/headless/headless_input.h"
+#include "platform/headless/headless_presenter.h"
 #include "platform/resources.h"
-#include "voice_fixture.h"
+#include "platform/sync.h"
+#include "tests/engine/sound/vorbis_tone.h"
 
 namespace {
 
 using soundtest::EncodeTone;
 using Strings = std::vector<std::string>;
 
-const std::vector<BYTE>& ShortTone() // 0.3 s
-{
-    static const std::vector<BYTE> ogg = EncodeTone(44100, 2, 13230);
-    return ogg;
-}
+const std::vector<BYTE> kShort = EncodeTone(44100, 2, 13230); // 0.3 s
 
-class Voices : public soundtest::Voices { };
+// Stands between the window and the sound system, noting each message (and when) before passing it on.
+class MessageLog : public IMSoundMessageSink {
+public:
+    void OnVoiceStarted(DWORD id) override { Note("started", id), next->OnVoiceStarted(id); }
+    void OnVoiceFinished(DWORD id) override { Note("finished", id), next->OnVoiceFinished(id); }
+    void OnVoiceStopped(DWORD id) override { Note("stopped", id), next->OnVoiceStopped(id); }
+    void OnLabelMessage(WPARAM id, LPARAM time) override
+    {
+        Note("label " + std::to_string(time), id), next->OnLabelMessage(id, time);
+    }
+    void Note(const std::string& what, DWORD id)
+    {
+        heard.push_back(what + " " + std::to_string(id));
+        at.push_back(platform::NowMs());
+    }
+    CSoundSystem* next = nullptr;
+    Strings heard;
+    std::vector<int64_t> at;
+};
+
+class Voices : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::ChooseAudioOutput(platform::AudioOutputChoice::Null);
+        settle_ = [this] { platform::Settle(), input_.At(1, settle_); };
+        input_.At(0, settle_);
+    }
+    void TearDown() override
+    {
+        SetSoundMessageSink(nullptr);
+        delete window_;
+        platform::ResetAudioForTests();
+    }
+    CSoundSystem& Open()
+    {
+        const RECT rect { 0, 0, 800, 600 };
+        window_ = IMWindow::Create(nullptr, &rect, L"Звук", true, nullptr);
+        log_.next = IMResourceManager::Instance();
+        SetSoundMessageSink(&log_);
+        return *log_.next;
+    }
+    void RunFor(DWORD ms)
+    {
+        input_.QuitAfter(ms);
+        IMWindow::Run(window_);
+    }
+    static std::function<long(DWORD)> Into(std::vector<DWORD>* ids)
+    {
+        return [ids](DWORD id) { return ids->push_back(id), 0L; };
+    }
+    static DWORD Memory(CSoundSystem& sound, const std::wstring& name, const std::vector<BYTE>& ogg)
+    {
+        return sound.CreateVoiceFromMemory(name, ogg.data(), static_cast<DWORD>(ogg.size()));
+    }
+
+    platform::TestClock clock_;
+    platform::HeadlessInput input_;
+    platform::headless::HeadlessPresenter presenter_;
+    platform::DebugCapture debug_;
+    IMWindow* window_ = nullptr;
+    MessageLog log_;
+    std::function<void()> settle_;
+};
 
 TEST_F(Voices, IdsCountFromOneAndANameAskedForAgainGivesItsVoiceWithoutTheEarlierEndCallbacks)
 {
@@ -21,13 +92,13 @@ TEST_F(Voices, IdsCountFromOneAndANameAskedForAgainGivesItsVoiceWithoutTheEarlie
     const std::vector<BYTE> junk(4000, 0x33);
     EXPECT_EQ(Memory(sound, L"junk", junk), 0u); // no voice, no id used, nothing cached
     EXPECT_EQ(Memory(sound, L"junk", junk), 0u);
-    const DWORD a = Memory(sound, L"a", ShortTone());
+    const DWORD a = Memory(sound, L"a", kShort);
     EXPECT_EQ(a, 1u);
     std::vector<DWORD> first, second;
     sound.Connect(a, Into(&first));
-    EXPECT_EQ(Memory(sound, L"a", ShortTone()), a);
+    EXPECT_EQ(Memory(sound, L"a", kShort), a);
     sound.Connect(a, Into(&second));
-    const DWORD b = Memory(sound, L"b", ShortTone()); // the same data under another name is another voice
+    const DWORD b = Memory(sound, L"b", kShort); // the same data under another name is another voice
     EXPECT_EQ(b, 2u);
     EXPECT_NE(sound.FindVoice(a)->GetSource(), sound.FindVoice(b)->GetSource());
 
@@ -35,11 +106,8 @@ TEST_F(Voices, IdsCountFromOneAndANameAskedForAgainGivesItsVoiceWithoutTheEarlie
     RunFor(1500);
     EXPECT_TRUE(first.empty());
     EXPECT_EQ(second, std::vector<DWORD> { a });
-    EXPECT_EQ(Memory(sound, L"c", ShortTone()), 3u);
-
-    EXPECT_FALSE(sound.Play(0, false));
-    EXPECT_FALSE(sound.Stop(0));
-    EXPECT_FALSE(sound.Play(99, false));
+    EXPECT_EQ(Memory(sound, L"c", kShort), 3u);
+    EXPECT_FALSE(sound.Play(0, false) || sound.Stop(0) || sound.Play(99, false));
     EXPECT_FALSE(sound.Connect(0, Into(&first)).connected());
 }
 
@@ -49,9 +117,9 @@ TEST_F(Voices, ResourceSoundsLoseTwentyMillisecondsAndComeFromTheSiblingStoreToo
     CSoundSystem& sound = Open();
     HRSRC found = FindResourceW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(14465), RT_RCDATA);
     ASSERT_NE(found, nullptr);
-    const void* bytes = LockResource(LoadResource(nullptr, found));
     const DWORD jingle = sound.CreateVoiceFromResource(L"14465");
-    const DWORD same = sound.CreateVoiceFromMemory(L"jingle", bytes, SizeofResource(nullptr, found));
+    const DWORD same = sound.CreateVoiceFromMemory(
+        L"jingle", LockResource(LoadResource(nullptr, found)), SizeofResource(nullptr, found));
     ASSERT_TRUE(jingle && same);
     EXPECT_EQ(sound.FindVoice(jingle)->GetSource()->GetRate(), 44100);
     EXPECT_EQ(
@@ -63,43 +131,38 @@ TEST_F(Voices, ResourceSoundsLoseTwentyMillisecondsAndComeFromTheSiblingStoreToo
     ASSERT_NE(sibling, 0u);
     EXPECT_EQ(sound.FindVoice(sibling)->GetSource()->GetTotalFrames(), 22050u - 882u);
     EXPECT_EQ(sound.CreateVoiceFromResource(L"4001"), 0u);
-
-    sound.Play(jingle, false);
-    RunFor(3000);
-    EXPECT_EQ(log_.What(), (Strings { "started 1", "finished 1" }));
 }
 
+// With no audio device the null output still plays the voice through, and its end is heard as for a device.
 TEST_F(Voices, AShortSoundStartsAndFinishesAboutOneSecondLater)
 {
     CSoundSystem& sound = Open();
-    const DWORD id = Memory(sound, L"short", ShortTone());
-    const int64_t start = platform::NowMs();
-    EXPECT_TRUE(sound.Play(id, false));
+    EXPECT_TRUE(sound.Play(Memory(sound, L"short", kShort), false));
     RunFor(2000);
-    ASSERT_EQ(log_.What(), (Strings { "started 1", "finished 1" }));
-    EXPECT_LE(log_.heard[0].at - start, 2);
-    EXPECT_GE(log_.heard[1].at - start, 1000);
-    EXPECT_LE(log_.heard[1].at - start, 1100);
+    ASSERT_EQ(log_.heard, (Strings { "started 1", "finished 1" }));
+    EXPECT_LE(log_.at[0], 2);
+    EXPECT_GE(log_.at[1], 1000);
+    EXPECT_LE(log_.at[1], 1100);
     EXPECT_EQ(debug_.Entries(), (std::vector<std::wstring> { L" звук играет\n", L" звук остановился\n" }));
 }
 
 TEST_F(Voices, PlayOnAPlayingVoiceOnlyChangesItsLoopFlag)
 {
     CSoundSystem& sound = Open();
-    const DWORD id = Memory(sound, L"short", ShortTone());
+    const DWORD id = Memory(sound, L"short", kShort);
     sound.Play(id, true);
     RunFor(3000);
-    EXPECT_EQ(log_.What(), (Strings { "started 1" }));
+    EXPECT_EQ(log_.heard, (Strings { "started 1" }));
     EXPECT_FALSE(sound.FindVoice(id)->Play(true));
     EXPECT_TRUE(sound.Play(id, false));
     RunFor(2000);
-    EXPECT_EQ(log_.What(), (Strings { "started 1", "finished 1" }));
+    EXPECT_EQ(log_.heard, (Strings { "started 1", "finished 1" }));
 }
 
 TEST_F(Voices, StopPostsTheFinishedMessageOnlyForAPlayingVoice)
 {
     CSoundSystem& sound = Open();
-    const DWORD id = Memory(sound, L"short", ShortTone());
+    const DWORD id = Memory(sound, L"short", kShort);
     EXPECT_TRUE(sound.Stop(id));
     RunFor(50);
     EXPECT_TRUE(log_.heard.empty());
@@ -110,87 +173,68 @@ TEST_F(Voices, StopPostsTheFinishedMessageOnlyForAPlayingVoice)
     EXPECT_FALSE(sound.FindVoice(id)->IsPlaying());
     EXPECT_FALSE(sound.FindVoice(id)->Stop());
     RunFor(50);
-    EXPECT_EQ(log_.What(), (Strings { "started 1", "finished 1" }));
+    EXPECT_EQ(log_.heard, (Strings { "started 1", "finished 1" }));
     EXPECT_EQ(debug_.Entries()[1], L" звук стой\n");
 }
 
 TEST_F(Voices, LabelsFireOnceEachInOrderAndThoseNotReachedWaitForTheNextStart)
 {
     CSoundSystem& sound = Open();
-    const DWORD id = Memory(sound, L"loop", ShortTone());
-    std::vector<DWORD> late;
+    const DWORD id = Memory(sound, L"loop", kShort);
+    std::vector<DWORD> got;
+    auto note = [&got](DWORD, DWORD time) { return got.push_back(time), 0L; };
     for (DWORD time : { 7500u, 5562u, 6500u })
-        sound.AddLabel(id, time, [&late](DWORD, DWORD time) { return late.push_back(time), 0L; });
-    auto playFor = [&](DWORD ms) {
-        log_.heard.clear();
+        sound.AddLabel(id, time, note);
+    auto playFor = [&](DWORD ms) { // the labels heard, each with its time from the start to 10 ms
+        log_.heard.clear(), log_.at.clear();
         const int64_t start = platform::NowMs();
         sound.Play(id, true);
         RunFor(ms);
         sound.Stop(id);
         RunFor(2000);
-        std::vector<std::string> labels;
-        for (const auto& h : log_.heard)
-            if (h.what.rfind("label", 0) == 0)
-                labels.push_back(h.what + " after " + std::to_string((h.at - start) / 10 * 10));
+        Strings labels;
+        for (size_t i = 0; i < log_.heard.size(); ++i)
+            if (log_.heard[i].starts_with("label"))
+                labels.push_back(log_.heard[i] + " at " + std::to_string((log_.at[i] - start) / 10 * 10));
         return labels;
     };
-    EXPECT_EQ(playFor(6000), (Strings { "label 5562 after 5560" }));
-    EXPECT_EQ(playFor(8000), (Strings { "label 6500 after 6500", "label 7500 after 7500" }));
+    EXPECT_EQ(playFor(6000), (Strings { "label 5562 1 at 5560" }));
+    EXPECT_EQ(playFor(8000), (Strings { "label 6500 1 at 6500", "label 7500 1 at 7500" }));
     EXPECT_EQ(playFor(8000), (Strings {}));
-    EXPECT_EQ(late, (std::vector<DWORD> { 5562, 6500, 7500 }));
 
     // A time offered while playing is refused, but its slot stays for when the time is added later.
     sound.Play(id, true);
-    sound.AddLabel(id, 50, [&late](DWORD, DWORD) { return late.push_back(1), 0L; });
+    sound.AddLabel(id, 50, [&got](DWORD, DWORD) { return got.push_back(1), 0L; });
     RunFor(200);
     sound.Stop(id);
-    sound.AddLabel(id, 50, [&late](DWORD, DWORD) { return late.push_back(2), 0L; });
+    sound.AddLabel(id, 50, note);
     sound.Play(id, false);
     RunFor(200);
-    EXPECT_EQ(late, (std::vector<DWORD> { 5562, 6500, 7500, 1, 2 }));
+    EXPECT_EQ(got, (std::vector<DWORD> { 5562, 6500, 7500, 1, 50 }));
 }
 
 TEST_F(Voices, AVoiceThatCannotPlayStillEndsAndMissingVoicesLeadOn)
 {
-    platform::InjectAudioFaults({ .create_device = DSERR_NODRIVER });
+    platform::InjectAudioFaults({ .secondary_failures = 1 });
     CSoundSystem& sound = Open();
-    EXPECT_EQ(sound.GetSoundDevice(), nullptr);
-    const DWORD id = Memory(sound, L"short", ShortTone());
-    ASSERT_NE(id, 0u);
-    EXPECT_TRUE(sound.Play(id, false));
+    const DWORD bufferless = Memory(sound, L"a", kShort);
+    const DWORD lost = Memory(sound, L"b", kShort);
+    ASSERT_TRUE(bufferless && lost);
+    platform::InjectAudioFaults({ .lost_locks = 2 }); // the first half cannot be filled
+    EXPECT_TRUE(sound.Play(bufferless, false));
+    EXPECT_FALSE(sound.FindVoice(lost)->Play(false));
     std::vector<DWORD> ended;
     sound.LeadOn(0, Into(&ended));
     EXPECT_TRUE(ended.empty());
     RunFor(5);
-    EXPECT_EQ(log_.What(), (Strings { "finished 1", "finished 0" }));
+    EXPECT_EQ(log_.heard, (Strings { "finished 1", "finished 2", "finished 0" }));
     EXPECT_EQ(ended, std::vector<DWORD> { 0 });
-}
-
-TEST_F(Voices, ALostBufferThatCannotBeFilledEndsTheVoiceAtOnce)
-{
-    CSoundSystem& sound = Open();
-    const DWORD id = Memory(sound, L"short", ShortTone());
-    platform::InjectAudioFaults({ .lost_locks = 2 });
-    EXPECT_FALSE(sound.FindVoice(id)->Play(false));
-    RunFor(5);
-    EXPECT_EQ(log_.What(), (Strings { "finished 1" }));
-}
-
-TEST_F(Voices, WithThePriorityLevelRefusedVoicesPlayWithoutAPrimaryBuffer)
-{
-    platform::InjectAudioFaults({ .priority_level = DSERR_PRIOLEVELNEEDED });
-    CSoundSystem& sound = Open();
-    EXPECT_NE(sound.GetSoundDevice(), nullptr);
-    EXPECT_FALSE(sound.HasPrimaryBuffer());
-    sound.Play(Memory(sound, L"short", ShortTone()), false);
-    RunFor(2000);
-    EXPECT_EQ(log_.What(), (Strings { "started 1", "finished 1" }));
 }
 
 TEST_F(Voices, ShutDownEndsEveryStreamingThread)
 {
     CSoundSystem& sound = Open();
-    sound.Play(Memory(sound, L"a", ShortTone()), true);
+    sound.Play(Memory(sound, L"a", kShort), true);
     sound.Play(Memory(sound, L"b", EncodeTone(22050, 1, 4410)), true);
     RunFor(100);
     EXPECT_EQ(platform::LiveThreadCount(), 2);
@@ -198,6 +242,50 @@ TEST_F(Voices, ShutDownEndsEveryStreamingThread)
     delete window_;
     window_ = nullptr;
     EXPECT_EQ(platform::LiveThreadCount(), 0);
+}
+
+// First and last frame of the captured mix louder than a hiss, and the longest quiet run between them.
+struct Span {
+    size_t first = SIZE_MAX, last = 0, longest_gap = 0;
+};
+
+Span Loud(const std::vector<int16_t>& stereo)
+{
+    Span span;
+    for (size_t i = 0, run = 0; i < stereo.size() / 2; ++i, ++run) {
+        if (std::abs(stereo[2 * i]) <= 2000)
+            continue;
+        if (span.first != SIZE_MAX)
+            span.longest_gap = std::max(span.longest_gap, run - 1);
+        span.first = std::min(span.first, i);
+        span.last = i;
+        run = 0;
+    }
+    return span;
+}
+
+// 0.6 s of tone is 0.6 s of output whatever its rate and channels, including 11025 Hz stereo, whose half second
+// of bytes is not a whole number of frames; a looped sound shorter than a half repeats without gaps.
+TEST_F(Voices, TheMixedOutputOfAVoiceHasTheLengthOfItsSound)
+{
+    CSoundSystem& sound = Open();
+    auto capture = [&](const std::vector<BYTE>& ogg, bool loop) {
+        platform::AudioCapture capture;
+        const DWORD id = Memory(sound, std::to_wstring(ogg.size()), ogg);
+        sound.Play(id, loop);
+        RunFor(2000);
+        sound.Stop(id);
+        return Loud(capture.Samples());
+    };
+    for (auto [rate, channels] : { std::pair { 44100, 2 }, { 22050, 1 }, { 11025, 2 } }) {
+        SCOPED_TRACE(std::to_string(rate) + " Hz, channels " + std::to_string(channels));
+        Span span = capture(EncodeTone(rate, channels, rate * 6 / 10), false);
+        EXPECT_NEAR(static_cast<double>(span.last - span.first), 26460, 300);
+        EXPECT_LT(span.longest_gap, 50u);
+    }
+    Span looped = capture(EncodeTone(44100, 2, 8820), true); // 0.2 s
+    EXPECT_GT(looped.last - looped.first, 85000u);
+    EXPECT_LT(looped.longest_gap, 50u);
 }
 
 } // namespace
