@@ -1,5 +1,7 @@
 // Voices played through the main window's loop on the headless back end and the null output, under a test clock.
 // Every millisecond of the loop waits for the streaming threads to finish their pass, so runs are repeatable.
+#include <list>
+
 #include <gtest/gtest.h>
 
 #include "assets/embedded_assets.h"
@@ -235,7 +237,7 @@ TEST_F(Voices, ShutDownEndsEveryStreamingThread)
 {
     CSoundSystem& sound = Open();
     sound.Play(Memory(sound, L"a", kShort), true);
-    sound.Play(Memory(sound, L"b", EncodeTone(22050, 1, 4410)), true);
+    sound.Play(Memory(sound, L"b", kShort), true);
     RunFor(100);
     EXPECT_EQ(platform::LiveThreadCount(), 2);
     SetSoundMessageSink(nullptr);
@@ -269,9 +271,10 @@ Span Loud(const std::vector<int16_t>& stereo)
 TEST_F(Voices, TheMixedOutputOfAVoiceHasTheLengthOfItsSound)
 {
     CSoundSystem& sound = Open();
-    auto capture = [&](const std::vector<BYTE>& ogg, bool loop) {
+    std::list<std::vector<BYTE>> blobs; // memory sounds outlive the sound system
+    auto capture = [&](std::vector<BYTE> ogg, bool loop) {
         platform::AudioCapture capture;
-        const DWORD id = Memory(sound, std::to_wstring(ogg.size()), ogg);
+        const DWORD id = Memory(sound, std::to_wstring(ogg.size()), blobs.emplace_back(std::move(ogg)));
         sound.Play(id, loop);
         RunFor(2000);
         sound.Stop(id);
