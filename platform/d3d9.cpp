@@ -274,6 +274,7 @@ void IDirect3DDevice9::DrawTriangleFan(UINT start_vertex, UINT triangles)
         source.width = int(texture_->width_);
         source.height = int(texture_->height_);
         source.ignore_alpha = texture_->format_ == D3DFMT_X8R8G8B8;
+        source.coverage = texture_->coverage_.data();
     }
     auto vertex = [&](UINT k) {
         return ReadVertex(stream_->bytes_.data() + stream_offset_ + size_t(start_vertex + k) * stream_stride_);
@@ -327,6 +328,7 @@ HRESULT IDirect3DDevice9::CreateVertexBuffer(UINT length, DWORD, DWORD, UINT, ID
 
 IDirect3DTexture9::IDirect3DTexture9(UINT width, UINT height, D3DFORMAT format)
     : texels_(size_t(width) * height, 0u)
+    , coverage_(height)
     , width_(width)
     , height_(height)
     , format_(format)
@@ -360,11 +362,15 @@ HRESULT IDirect3DTexture9::LockRect(UINT level, D3DLOCKED_RECT* locked, const RE
     if (TakeFailure(GlobalFaults().fail_texture_lock))
         return D3DERR_INVALIDCALL;
     size_t offset = 0;
+    locked_top_ = 0;
+    locked_bottom_ = height_;
     if (rect) {
         if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom
             || UINT(rect->right) > width_ || UINT(rect->bottom) > height_)
             return D3DERR_INVALIDCALL;
         offset = size_t(rect->top) * width_ + size_t(rect->left);
+        locked_top_ = UINT(rect->top);
+        locked_bottom_ = UINT(rect->bottom);
     }
     locked_ = true;
     locked->Pitch = int(width_ * 4);
@@ -377,7 +383,17 @@ HRESULT IDirect3DTexture9::UnlockRect(UINT level)
     if (level != 0 || !locked_)
         return D3DERR_INVALIDCALL;
     locked_ = false;
+    MeasureRows(locked_top_, locked_bottom_);
     return D3D_OK;
+}
+
+void IDirect3DTexture9::MeasureRows(UINT top, UINT bottom)
+{
+    // Drawing reads every texel of this format as opaque and never asks.
+    if (format_ == D3DFMT_X8R8G8B8)
+        return;
+    for (UINT y = top; y < bottom; ++y)
+        coverage_[y] = platform::d3d9::MeasureRow(texels_.data() + size_t(y) * width_, int(width_));
 }
 
 // --- Vertex buffer ---------------------------------------------------------------------------------------------

@@ -130,6 +130,7 @@ class IDirect3DVertexBuffer9;
 
 namespace platform::d3d9 {
 struct DeviceRecord;
+struct RowCoverage;
 DeviceRecord& RecordOf(IDirect3DDevice9& device);
 } // namespace platform::d3d9
 
@@ -210,11 +211,16 @@ private:
     IDirect3DTexture9(UINT width, UINT height, D3DFORMAT format);
     ~IDirect3DTexture9();
 
+    void MeasureRows(UINT top, UINT bottom);
+
     std::vector<uint32_t> texels_;
+    // Kept up to date on unlock, so drawing can skip transparent texels and copy opaque ones.
+    std::vector<platform::d3d9::RowCoverage> coverage_;
     UINT width_;
     UINT height_;
     D3DFORMAT format_;
     bool locked_ = false;
+    UINT locked_top_ = 0, locked_bottom_ = 0;
 };
 
 class IDirect3DVertexBuffer9 {

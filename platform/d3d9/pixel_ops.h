@@ -121,4 +121,36 @@ inline void CombineRow(uint32_t* dst, const uint32_t* src, int count, uint32_t o
     }
 }
 
+// Bilinear colours of four pixels from their corner texels (top-left, top-right, bottom-left, bottom-right) and
+// column fractions, sharing the row fraction fy: for each, Lerp(Lerp(tl, tr, fx), Lerp(bl, br, fx), fy).
+inline void Bilinear4(uint32_t* out, const uint32_t tl[4], const uint32_t tr[4], const uint32_t bl[4],
+    const uint32_t br[4], const uint32_t fx[4], uint32_t fy)
+{
+#if defined(__SSE2__)
+    // Every channel sum stays below 65536, so 16-bit lanes compute it exactly.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i half = _mm_set1_epi16(128);
+    const __m128i full = _mm_set1_epi16(256);
+    auto load = [](const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    auto lerp = [&](__m128i a, __m128i b, __m128i f) {
+        __m128i sum = _mm_add_epi16(_mm_mullo_epi16(a, _mm_sub_epi16(full, f)), _mm_mullo_epi16(b, f));
+        return _mm_srli_epi16(_mm_add_epi16(sum, half), 8);
+    };
+    const __m128i fy16 = _mm_set1_epi16(short(fy));
+    const __m128i fx_lo = _mm_set_epi16(
+        short(fx[1]), short(fx[1]), short(fx[1]), short(fx[1]), short(fx[0]), short(fx[0]), short(fx[0]), short(fx[0]));
+    const __m128i fx_hi = _mm_set_epi16(
+        short(fx[3]), short(fx[3]), short(fx[3]), short(fx[3]), short(fx[2]), short(fx[2]), short(fx[2]), short(fx[2]));
+    __m128i a = load(tl), b = load(tr), c = load(bl), d = load(br);
+    __m128i lo = lerp(lerp(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), fx_lo),
+        lerp(_mm_unpacklo_epi8(c, zero), _mm_unpacklo_epi8(d, zero), fx_lo), fy16);
+    __m128i hi = lerp(lerp(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), fx_hi),
+        lerp(_mm_unpackhi_epi8(c, zero), _mm_unpackhi_epi8(d, zero), fx_hi), fy16);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(lo, hi));
+#else
+    for (int k = 0; k < 4; ++k)
+        out[k] = Lerp(Lerp(tl[k], tr[k], fx[k]), Lerp(bl[k], br[k], fx[k]), fy);
+#endif
+}
+
 } // namespace platform::d3d9

@@ -44,6 +44,7 @@ struct Texels {
     int w, h;
     bool pow2_w, pow2_h;
     uint32_t or_mask;
+    const RowCoverage* coverage;
 
     explicit Texels(const RasterSource& src)
     {
@@ -54,6 +55,7 @@ struct Texels {
         pow2_w = (w & (w - 1)) == 0;
         pow2_h = (h & (h - 1)) == 0;
         or_mask = src.ignore_alpha ? 0xFF000000u : 0;
+        coverage = has && !src.ignore_alpha ? src.coverage : nullptr;
     }
     int WrapX(int64_t x) const { return pow2_w ? int(x & (w - 1)) : int(((x % w) + w) % w); }
     int WrapY(int64_t y) const { return pow2_h ? int(y & (h - 1)) : int(((y % h) + h) % h); }
@@ -108,22 +110,58 @@ template <bool kTint, bool kBlend> void LinearRowSpan(const Span& sp, const Texe
     const uint32_t fy = uint32_t(t >> 8) & 255;
     const uint32_t m = tx.or_mask;
     int64_t s = sp.s - 32768;
+    // The corner texels are gathered for the whole chunk first, so the four-pixel blends read settled memory.
+    uint32_t tl[kChunk], tr[kChunk], bl[kChunk], br[kChunk], fx[kChunk];
     for (int done = 0; done < sp.count; done += kChunk) {
         int n = std::min(kChunk, sp.count - done);
         for (int k = 0; k < n; ++k, s += sp.ds) {
             int x0 = tx.WrapX(s >> 16), x1 = tx.WrapX((s >> 16) + 1);
-            uint32_t fx = uint32_t(s >> 8) & 255;
-            colours[k] = Lerp(Lerp(r0[x0] | m, r0[x1] | m, fx), Lerp(r1[x0] | m, r1[x1] | m, fx), fy);
+            tl[k] = r0[x0] | m;
+            tr[k] = r0[x1] | m;
+            bl[k] = r1[x0] | m;
+            br[k] = r1[x1] | m;
+            fx[k] = uint32_t(s >> 8) & 255;
         }
+        int k = 0;
+        for (; k + 4 <= n; k += 4)
+            Bilinear4(colours + k, tl + k, tr + k, bl + k, br + k, fx + k, fy);
+        for (; k < n; ++k)
+            colours[k] = Lerp(Lerp(tl[k], tr[k], fx[k]), Lerp(bl[k], br[k], fx[k]), fy);
         CombineRow<kTint, kBlend>(sp.dst + done, colours, n, 0, tint);
     }
+}
+
+// Blends texel columns [begin, end) of a row whose coverage is known: transparent texels leave the target as it is
+// and opaque ones replace it (a tint that keeps alpha at 255 keeps them opaque), so only the texels between are
+// blended one by one.
+template <bool kTint>
+void CoveredRow(uint32_t* dst, const uint32_t* row, int begin, int end, const RowCoverage& c, uint32_t tint)
+{
+    int lo = std::max(begin, c.visible_begin), hi = std::min(end, c.visible_end);
+    if (lo >= hi)
+        return;
+    int opaque_lo = std::clamp(c.opaque_begin, lo, hi), opaque_hi = std::clamp(c.opaque_end, opaque_lo, hi);
+    if (kTint && tint >> 24 != 255)
+        opaque_lo = opaque_hi = hi;
+    dst -= begin;
+    CombineRow<kTint, true>(dst + lo, row + lo, opaque_lo - lo, 0, tint);
+    if constexpr (kTint)
+        CombineRow<true, false>(dst + opaque_lo, row + opaque_lo, opaque_hi - opaque_lo, 0, tint);
+    else
+        std::copy(row + opaque_lo, row + opaque_hi, dst + opaque_lo);
+    CombineRow<kTint, true>(dst + opaque_hi, row + opaque_hi, hi - opaque_hi, 0, tint);
 }
 
 // Point sampling at one texel per pixel along a row that needs no wrapping: the common 1:1 picture.
 template <bool kTint, bool kBlend> void CopySpan(const Span& sp, const Texels& tx, uint32_t tint)
 {
-    const uint32_t* src = tx.Row(tx.WrapY(sp.t >> 16)) + (sp.s >> 16);
-    CombineRow<kTint, kBlend>(sp.dst, src, sp.count, tx.or_mask, tint);
+    const int y = tx.WrapY(sp.t >> 16);
+    const int first = int(sp.s >> 16);
+    if (kBlend && tx.coverage) {
+        CoveredRow<kTint>(sp.dst, tx.Row(y), first, first + sp.count, tx.coverage[y], tint);
+        return;
+    }
+    CombineRow<kTint, kBlend>(sp.dst, tx.Row(y) + first, sp.count, tx.or_mask, tint);
 }
 
 SpanFn PickSampled(bool linear, bool tint, bool blend)
@@ -325,6 +363,33 @@ bool ClipIsEmpty(const RasterTarget& target)
 }
 
 } // namespace
+
+RowCoverage MeasureRow(const uint32_t* texels, int width)
+{
+    RowCoverage c;
+    int x = 0;
+    while (x < width && texels[x] >> 24 == 0)
+        ++x;
+    c.visible_begin = c.visible_end = x;
+    while (x < width) {
+        uint32_t a = texels[x] >> 24;
+        if (a != 255) {
+            if (a != 0)
+                c.visible_end = x + 1;
+            ++x;
+            continue;
+        }
+        int run = x;
+        while (x < width && texels[x] >> 24 == 255)
+            ++x;
+        c.visible_end = x;
+        if (x - run > c.opaque_end - c.opaque_begin) {
+            c.opaque_begin = run;
+            c.opaque_end = x;
+        }
+    }
+    return c;
+}
 
 void DrawTriangle(const RasterTarget& target, const RasterSource& source, const RasterState& state,
     const RasterVertex& a, const RasterVertex& b, const RasterVertex& c)

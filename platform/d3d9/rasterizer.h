@@ -13,11 +13,22 @@ struct RasterVertex {
     float u, v; // texture coordinates, 1.0 = the texture's full side
 };
 
+// What is known of one texture row's alpha without reading it: outside [visible_begin, visible_end) every texel is
+// fully transparent, inside [opaque_begin, opaque_end) every texel is fully opaque.
+struct RowCoverage {
+    int visible_begin = 0, visible_end = 0;
+    int opaque_begin = 0, opaque_end = 0;
+};
+
+// The coverage of one row of width texels; the opaque run is the row's longest.
+RowCoverage MeasureRow(const uint32_t* texels, int width);
+
 struct RasterSource {
     const uint32_t* texels = nullptr; // null samples opaque white
     int width = 1; // rows are width texels long
     int height = 1;
     bool ignore_alpha = false; // X8R8G8B8: the top byte reads as 255
+    const RowCoverage* coverage = nullptr; // one per row, or null when not known
 };
 
 struct RasterTarget {

@@ -65,8 +65,12 @@ bool SdlBackend::CreateNative(HWND hwnd, const std::wstring& title, DWORD style,
     native.hwnd = hwnd;
     native.origin = origin;
     native.client = client;
-    native.window = SDL_CreateWindow(
-        ToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, client.cx, client.cy, flags);
+    // A full-screen window starts on the whole display, so it covers the screen even where no window manager
+    // acts on the full-screen request.
+    SDL_Rect place { SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, client.cx, client.cy };
+    if ((flags & SDL_WINDOW_FULLSCREEN_DESKTOP) && SDL_GetDisplayBounds(0, &place) != 0)
+        place = SDL_Rect { SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, client.cx, client.cy };
+    native.window = SDL_CreateWindow(ToUtf8(title).c_str(), place.x, place.y, place.w, place.h, flags);
     if (native.window != nullptr)
         native.renderer = MakeRenderer(native.window);
     if (native.renderer == nullptr) {

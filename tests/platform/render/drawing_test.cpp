@@ -67,6 +67,19 @@ TEST_F(DeviceTest, FullyTransparentTexelsLeaveTheBackBufferAndOpaqueOnesReplaceI
     EXPECT_EQ(Shown(1, 0), 0xFF123456u);
 }
 
+TEST_F(DeviceTest, RelockedTexelsDrawAsTheyNowAre)
+{
+    IDirect3DTexture9* tex = MakeTexture(2, 2, [](int, int) { return 0x00FFFFFFu; });
+    D3DLOCKED_RECT locked;
+    RECT lower { 1, 1, 2, 2 };
+    ASSERT_EQ(tex->LockRect(0, &locked, &lower, 0), D3D_OK);
+    *static_cast<uint32_t*>(locked.pBits) = 0xFF654321u;
+    tex->UnlockRect(0);
+    DrawRect(tex, 0, 0, 2, 2, 0, 0, 1, 1);
+    EXPECT_EQ(Shown(0, 1), kBackground);
+    EXPECT_EQ(Shown(1, 1), 0xFF654321u);
+}
+
 TEST_F(DeviceTest, ViewportClipsWithoutMovingTheQuad)
 {
     IDirect3DTexture9* tex = MakeTexture(32, 32, Pattern);
@@ -161,6 +174,46 @@ TEST(Rasterizer, RectanglePathMatchesTrianglePath)
             differing += fast[k] != slow[k];
         EXPECT_EQ(differing, 0) << "case l=" << c.l << " r=" << c.r;
     }
+}
+
+// Rows whose coverage is known skip transparent texels and copy opaque ones; the pixels must be those of blending
+// every texel.
+TEST(Rasterizer, KnownRowCoverageDrawsAsBlendingEveryTexel)
+{
+    using namespace platform::d3d9;
+    constexpr int kW = 64, kH = 16;
+    std::vector<uint32_t> texels(kW * kH);
+    const uint32_t alphas[] = { 0, 0, 0x40, 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0xFF, 0xFF, 0, 0xFE, 0xFF };
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            // Rows differ in where their runs start; some are wholly transparent or wholly opaque.
+            uint32_t a = y == 3 ? 0 : y == 5 ? 0xFF : alphas[size_t(x + y * 5) % std::size(alphas)];
+            texels[size_t(y * kW + x)] = a << 24 | (uint32_t(x * 2654435761u + y * 40503u) & 0xFFFFFF);
+        }
+    std::vector<RowCoverage> coverage;
+    for (int y = 0; y < kH; ++y)
+        coverage.push_back(MeasureRow(&texels[size_t(y * kW)], kW));
+    RasterSource plain { texels.data(), kW, kH, false }, covered = plain;
+    covered.coverage = coverage.data();
+    // Whole rows, and rows entered and left inside runs.
+    for (auto [first, last] : { std::pair { 0, kW }, std::pair { 3, 61 } })
+        for (uint32_t tint : { 0xFFFFFFFFu, 0xFF808040u, 0x80FFFFFFu }) {
+            std::vector<uint32_t> fast(80 * 20), slow;
+            for (size_t k = 0; k < fast.size(); ++k)
+                fast[k] = 0xFF000000u | (uint32_t(k * 7919u) & 0xFFFFFF);
+            slow = fast;
+            float u0 = float(first) / kW, u1 = float(last) / kW, right = 1.5f + float(last - first);
+            RasterVertex v[4]
+                = { { 1.5f, 1.5f, u0, 0 }, { right, 1.5f, u1, 0 }, { right, 17.5f, u1, 1 }, { 1.5f, 17.5f, u0, 1 } };
+            RasterState state;
+            state.tint = tint;
+            DrawQuadFan({ fast.data(), 80, RECT { 0, 0, 80, 20 } }, covered, state, v);
+            DrawQuadFan({ slow.data(), 80, RECT { 0, 0, 80, 20 } }, plain, state, v);
+            int differing = 0;
+            for (size_t k = 0; k < fast.size(); ++k)
+                differing += fast[k] != slow[k];
+            EXPECT_EQ(differing, 0) << first << " " << std::hex << tint;
+        }
 }
 
 } // namespace
