@@ -62,8 +62,6 @@ public:
     DWORD GetId() const { return id_; }
     CSoundSource* GetSource() const { return source_; }
     bool IsPlaying() const { return state_ == kPlaying; }
-    bool HasBuffer() const { return buffer_ != nullptr; }
-    DWORD GetHalf() const { return half_; }
 
     // The signals as the window's message dispatch emits them; each fires only when it has slots.
     void EmitStarted() { Emit(started_); }
