@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "engine/controls/control.h"
+#include "engine/resources/resource_manager.h"
 
 namespace {
 
@@ -19,9 +20,22 @@ void EndAtNextFrame(IMControl* owner, std::function<void()> on_end)
 
 } // namespace
 
-// The program has no voices to play yet: every voice takes the path of one that cannot be created.
-void PlayVoiceOnce(IMControl* owner, const std::wstring&, std::function<void()> on_end)
+void PlayVoiceOnce(IMControl* owner, const std::wstring& name, std::function<void()> on_end)
 {
-    if (owner && on_end)
-        EndAtNextFrame(owner, std::move(on_end));
+    IMResourceManager* sound = IMResourceManager::Instance();
+    const DWORD id = sound ? sound->CreateVoiceFromResource(name) : 0;
+    if (id == 0) {
+        if (owner && on_end)
+            EndAtNextFrame(owner, std::move(on_end));
+        return;
+    }
+    if (owner && on_end) {
+        // The owner's frame signal holds the voice's end connection, so the end dies with the owner.
+        auto end = std::make_shared<im::ScopedConnection>(sound->Connect(id, [on_end](DWORD) -> long {
+            on_end();
+            return 0;
+        }));
+        IMControl::ConnectFrame(owner, [end](const IMEvent&) -> long { return 0; });
+    }
+    sound->Play(id, false);
 }
