@@ -30,8 +30,6 @@ int main()
     IMControl::Dialog* scene = new IMControl::Dialog(window, nullptr, 0);
     scene->SetFocus(true);
     app->BuildGameScreen(scene);
-    IMResourceManager* sound = IMResourceManager::Instance();
-    sound->Play(sound->CreateVoiceFromResource(L"14465"), false);
     const int code = IMWindow::Run(window);
     delete window;
     delete app;
