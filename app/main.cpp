@@ -5,7 +5,6 @@
 
 #include "app/core/app.h"
 #include "assets/embedded_assets.h"
-#include "engine/resources/resource_manager.h"
 #include "engine/window/window.h"
 #include "platform/sdl/sdl_backend.h"
 
