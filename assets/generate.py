@@ -4,17 +4,10 @@
 import os
 import sys
 
-try:
-    import cairo  # noqa: F401
-except ImportError:
-    # A private interpreter first on PATH may not see the distribution's cairo bindings.
-    if sys.executable != "/usr/bin/python3" and os.path.exists("/usr/bin/python3"):
-        os.execv("/usr/bin/python3", ["/usr/bin/python3"] + sys.argv)
-    raise
-
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.dirname(HERE))
 
+from assets.gen import system_cairo  # noqa: E402,F401  (first: it may restart the script)
 from assets.gen import markers, skins  # noqa: E402
 from assets.generators import game_sounds, hero, maze  # noqa: E402
 

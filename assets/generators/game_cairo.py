@@ -1,14 +1,9 @@
-"""cairo for the game generators; falls back to the system interpreter when a private one lacks the bindings."""
+"""cairo and the output folder for the game generators."""
 
 import os
 import sys
 
-try:
-    import cairo  # noqa: F401
-except ImportError:
-    if sys.executable != "/usr/bin/python3" and os.path.exists("/usr/bin/python3"):
-        os.execv("/usr/bin/python3", ["/usr/bin/python3"] + sys.argv)
-    raise
+from assets.gen.system_cairo import cairo  # noqa: F401
 
 REPO_ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 GAME_DIR = os.path.join(REPO_ROOT, "assets", "generated", "game")

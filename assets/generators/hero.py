@@ -14,7 +14,8 @@ if __package__ in (None, ""):
     sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
 
 from assets.generators.game_cairo import cairo, out_dir_from_argv  # noqa: E402
-from assets.generators import game_png, hero_frames  # noqa: E402
+from assets.gen import png  # noqa: E402
+from assets.generators import hero_frames  # noqa: E402
 from assets.generators.hero_frames import DROWN_FRAMES, SIZE  # noqa: E402
 
 CENTRE = SIZE / 2.0
@@ -222,7 +223,7 @@ def render(pose):
         _figure(ctx, pose)
     else:
         _drowning(ctx, pose)
-    return game_png.surface_pixels(surface, 4)[2]
+    return png.surface_pixels(surface, alpha=True)
 
 
 def generate(out_dir):
@@ -233,7 +234,7 @@ def generate(out_dir):
         if pose not in drawn:
             drawn[pose] = render(pose)
         path = os.path.join(out_dir, name + ".png")
-        game_png.write_png(path, SIZE, SIZE, drawn[pose], 4)
+        png.write_if_changed(path, png.encode(SIZE, SIZE, drawn[pose], alpha=True))
         paths.append(path)
     return paths
 

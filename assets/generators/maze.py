@@ -10,7 +10,8 @@ if __package__ in (None, ""):
     sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
 
 from assets.generators.game_cairo import cairo, out_dir_from_argv  # noqa: E402
-from assets.generators import game_png, maze_map  # noqa: E402
+from assets.gen import png  # noqa: E402
+from assets.generators import maze_map  # noqa: E402
 
 WIDTH, HEIGHT = 800, 600
 SEED = 180
@@ -271,11 +272,10 @@ def draw(ctx):
 
 def generate(out_dir):
     os.makedirs(out_dir, exist_ok=True)
-    surface = cairo.ImageSurface(cairo.FORMAT_RGB24, WIDTH, HEIGHT)
+    surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, WIDTH, HEIGHT)
     draw(cairo.Context(surface))
-    width, height, pixels = game_png.surface_pixels(surface, 3)
     path = os.path.join(out_dir, "180.png")
-    game_png.write_png(path, width, height, pixels, 3)
+    png.write_surface(surface, path, alpha=False)
     return [path]
 
 

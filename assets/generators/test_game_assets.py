@@ -10,7 +10,8 @@ import tempfile
 import unittest
 import wave
 
-from assets.generators import game_manifest, game_png, hero_frames, maze_map
+from assets.gen import png
+from assets.generators import game_manifest, hero_frames, maze_map
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 GAME_DIR = os.path.join(os.path.dirname(HERE), "generated", "game")
@@ -42,11 +43,11 @@ def _is_water(colour):
 
 class PictureFileTest(unittest.TestCase):
     def assert_plain_png(self, name, size, channels):
-        kinds = [kind for kind, _ in game_png.read_chunks(_path(name))]
+        kinds = [kind for kind, _ in png.read_chunks(_path(name))]
         self.assertEqual(kinds[0], b"IHDR", name)
         self.assertEqual(kinds[-1], b"IEND", name)
         self.assertEqual(set(kinds), {b"IHDR", b"IDAT", b"IEND"}, name)
-        width, height, got_channels, pixels = game_png.read_png(_path(name))
+        width, height, got_channels, pixels = png.read_png(_path(name))
         self.assertEqual((width, height, got_channels), size + (channels,), name)
         self.assertEqual(len(pixels), width * height * channels, name)
 
@@ -90,7 +91,7 @@ class RegenerationTest(unittest.TestCase):
 class MazePictureTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.picture = game_png.read_png(_path("180.png"))
+        cls.picture = png.read_png(_path("180.png"))
 
     def test_table_is_one_tree_from_start_to_goal(self):
         cells = {(x, y) for y in range(20) for x in range(20) if maze_map.walkable(x, y)}
@@ -150,11 +151,11 @@ class MazePictureTest(unittest.TestCase):
 class HeroFrameTest(unittest.TestCase):
     def test_poses_shared_by_two_runs_are_the_same_picture(self):
         for a, b in hero_frames.SAME_POSES:
-            self.assertEqual(game_png.read_png(_path(a + ".png")), game_png.read_png(_path(b + ".png")), (a, b))
+            self.assertEqual(png.read_png(_path(a + ".png")), png.read_png(_path(b + ".png")), (a, b))
 
     def test_standing_figure_fills_the_middle_and_leaves_a_margin(self):
         for name in hero_frames.STILL.values():
-            width, height, _, pixels = game_png.read_png(_path(name + ".png"))
+            width, height, _, pixels = png.read_png(_path(name + ".png"))
             opaque = [(i // 4 % width, i // 4 // width) for i in range(3, len(pixels), 4) if pixels[i] > 128]
             xs, ys = [p[0] for p in opaque], [p[1] for p in opaque]
             self.assertTrue(36 <= max(xs) - min(xs) <= 56 and 36 <= max(ys) - min(ys) <= 56, name)
@@ -165,15 +166,15 @@ class HeroFrameTest(unittest.TestCase):
         start = 0
         for prefix, first, last, _ in hero_frames.RUNS:
             count = last - first + 1
-            shown = {game_png.read_png(_path(n + ".png"))[3] for n, _ in table[start:start + count]}
+            shown = {png.read_png(_path(n + ".png"))[3] for n, _ in table[start:start + count]}
             self.assertGreater(len(shown), 2, prefix)
             start += count
-        still = {game_png.read_png(_path(n + ".png"))[3] for n in hero_frames.STILL.values()}
+        still = {png.read_png(_path(n + ".png"))[3] for n in hero_frames.STILL.values()}
         self.assertEqual(len(still), 4)
 
     def test_drowning_ends_with_the_hero_gone(self):
         for last in ("125", "142", "159", "176"):
-            _, _, _, pixels = game_png.read_png(_path(last + ".png"))
+            _, _, _, pixels = png.read_png(_path(last + ".png"))
             self.assertLess(max(pixels[3::4]), 160, last)
 
 
