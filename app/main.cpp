@@ -8,6 +8,12 @@
 #include "engine/window/window.h"
 #include "platform/sdl/sdl_backend.h"
 
+namespace {
+
+constexpr const wchar_t* kCaption = L"04271 Игра «Тумбилиада»";
+
+} // namespace
+
 int main()
 {
     RegisterEmbeddedAssets();
@@ -15,7 +21,7 @@ int main()
     const RECT rect { 0, 0, 800, 600 };
     IMWindow* window = nullptr;
     try {
-        window = IMWindow::Create(nullptr, &rect, L"04271 Игра «Тумбилиада»", false, nullptr);
+        window = IMWindow::Create(nullptr, &rect, kCaption, false, nullptr);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
@@ -25,7 +31,7 @@ int main()
             window->Close();
         return 0;
     });
-    auto* app = static_cast<App*>(App::Instance(L"04271 Игра «Тумбилиада»", false));
+    auto* app = static_cast<App*>(App::Instance(kCaption, false));
     IMControl::Dialog* scene = new IMControl::Dialog(window, nullptr, 0);
     scene->SetFocus(true);
     app->BuildGameScreen(scene);
