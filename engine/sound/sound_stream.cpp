@@ -265,7 +265,11 @@ bool CSoundStream::StreamPass()
 DWORD CSoundStream::StreamThread(void* parameter)
 {
     auto* voice = static_cast<CSoundStream*>(parameter);
-    voice->buffer_->Play(0, 0, DSBPLAY_LOOPING);
+    // A voice stopped before its thread got going stays silent: Stop has already stopped the ring.
+    EnterCriticalSection(&voice->lock_);
+    if (voice->stop_request_ != kStopRequest)
+        voice->buffer_->Play(0, 0, DSBPLAY_LOOPING);
+    LeaveCriticalSection(&voice->lock_);
     while (voice->StreamPass()) { }
     const HWND window = voice->owner_->GetSoundWindow();
     const UINT finished = voice->owner_->GetMessageNumbers().pause;

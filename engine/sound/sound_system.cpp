@@ -16,25 +16,12 @@ CSoundSystem::~CSoundSystem()
         sound_device_->Release();
 }
 
-// Each name is registered only when the one before it was.
-void CSoundSystem::RegisterMessages()
-{
-    messages_ = IMSoundMessageNumbers();
-    if (!(messages_.play = RegisterWindowMessageW(L"WM_IM_ONSOUNDPLAY")))
-        return;
-    if (!(messages_.label = RegisterWindowMessageW(L"WM_IM_ONLABEL")))
-        return;
-    if (!(messages_.stop = RegisterWindowMessageW(L"WM_IM_ONSOUNDSTOP")))
-        return;
-    messages_.pause = RegisterWindowMessageW(L"WM_IM_ONSOUNDPOUSE");
-}
-
 HRESULT CSoundSystem::Init(HWND window)
 {
     if (sound_device_)
         return DSERR_ALLOCATED;
     sound_window_ = window;
-    RegisterMessages();
+    messages_ = SoundMessageNumbers();
     SetSoundMessageSink(this);
     HRESULT hr = DirectSoundCreate8(&DSDEVID_DefaultPlayback, &sound_device_, nullptr);
     if (FAILED(hr)) {

@@ -74,7 +74,6 @@ private:
         std::wstring name;
     };
 
-    void RegisterMessages();
     bool CreatePrimaryBuffer();
     DWORD CreateVoice(const std::wstring& name, const std::function<bool(CSoundSource&)>& open);
     CSoundStream* VoiceOf(const CSoundSource* source) const;

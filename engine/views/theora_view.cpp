@@ -249,7 +249,6 @@ void IMTheoraView::SetFrame(int n)
         return;
     }
     current_ = n;
-    requested_ = n;
     SetTextureId(back_texture_);
     requested_ = n + 1;
     std::swap(shown_texture_, back_texture_);

@@ -44,7 +44,8 @@ bool IMFont::GlyphOutline(IMFontCache& cache, int32_t index, wchar_t ch)
 {
     IMFont& font = cache.Font(index);
     auto buffer = std::make_unique<BYTE[]>(kOutlineBufferSize);
-    GLYPHMETRICS metrics;
+    // A character whose outline cannot be read keeps zero metrics.
+    GLYPHMETRICS metrics {};
     DWORD size = GDI_ERROR;
     const MAT2 identity { { 0, 1 }, { 0, 0 }, { 0, 0 }, { 0, 1 } };
     cache.WithFont(index, [&](HDC dc) {

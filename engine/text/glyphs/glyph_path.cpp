@@ -66,7 +66,6 @@ bool IMGlyphPath::Build(wchar_t ch)
     const IMFont& font = cache.Font(fontIndex);
     const ABC abc = IMFont::GlyphWidths(cache, fontIndex, ch);
     const BYTE* outline = IMFont::OutlineData(cache, fontIndex, ch);
-    IMFont::GlyphMetrics(cache, fontIndex, ch);
     const int32_t size = IMFont::OutlineSize(cache, fontIndex, ch);
     const int32_t width = static_cast<int32_t>(abc.abcA + abc.abcB + abc.abcC);
     return BuildFromOutline(outline, size, font.metrics, width);

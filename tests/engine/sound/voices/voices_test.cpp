@@ -292,3 +292,26 @@ TEST_F(Voices, TheMixedOutputOfAVoiceHasTheLengthOfItsSound)
 }
 
 } // namespace
+
+namespace {
+
+// A voice stopped before its streaming thread got going must not be left sounding.
+TEST_F(Voices, AVoiceStoppedAtOnceStaysSilent)
+{
+    CSoundSystem& sound = Open();
+    const DWORD id = Memory(sound, L"short", kShort);
+    platform::AudioCapture capture;
+    for (int i = 0; i < 5; ++i) {
+        sound.Play(id, true);
+        sound.Stop(id);
+    }
+    // A silent voice keeps the output mixing.
+    const std::vector<BYTE> silence = EncodeTone(44100, 2, 44100, 0);
+    const DWORD quiet = Memory(sound, L"quiet", silence);
+    sound.Play(quiet, true);
+    RunFor(1500);
+    sound.Stop(quiet);
+    EXPECT_EQ(Loud(capture.Samples()).first, SIZE_MAX);
+}
+
+} // namespace
