@@ -10,7 +10,10 @@ namespace platform {
 namespace {
 
 std::atomic<TestClock*> g_test_clock{nullptr};
+// The test clock's reading lives here rather than in the object, so a thread that found the clock current can
+// still read it while the test is destroying it.
 std::atomic<int64_t> g_test_ticks{0};
+std::atomic<int64_t> g_test_frequency{1000};
 
 int64_t RealNanoseconds()
 {
@@ -30,6 +33,7 @@ TestClock::TestClock(int64_t frequency, int64_t start_ticks)
     : frequency_(frequency > 0 ? frequency : 1000), listeners_(new Listeners)
 {
     g_test_ticks = start_ticks;
+    g_test_frequency = frequency_;
     g_test_clock = this;
 }
 
@@ -76,8 +80,8 @@ TestClock* TestClock::Current() { return g_test_clock; }
 
 int64_t NowMs()
 {
-    if (TestClock* clock = TestClock::Current())
-        return clock->Milliseconds();
+    if (TestClock::Current())
+        return g_test_ticks * 1000 / g_test_frequency;
     return RealNanoseconds() / 1000000;
 }
 
@@ -85,8 +89,8 @@ int64_t NowMs()
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* counter)
 {
-    if (platform::TestClock* clock = platform::TestClock::Current())
-        counter->QuadPart = clock->Ticks();
+    if (platform::TestClock::Current())
+        counter->QuadPart = platform::g_test_ticks;
     else
         counter->QuadPart = platform::RealNanoseconds();
     return TRUE;
@@ -94,8 +98,8 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* counter)
 
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency)
 {
-    if (platform::TestClock* clock = platform::TestClock::Current())
-        frequency->QuadPart = clock->Frequency();
+    if (platform::TestClock::Current())
+        frequency->QuadPart = platform::g_test_frequency;
     else
         frequency->QuadPart = 1000000000;
     return TRUE;
