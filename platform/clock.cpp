@@ -9,8 +9,11 @@
 namespace platform {
 namespace {
 
-std::atomic<TestClock*> g_test_clock{nullptr};
-std::atomic<int64_t> g_test_ticks{0};
+std::atomic<TestClock*> g_test_clock { nullptr };
+// The test clock's reading lives here rather than in the object, so a thread that found the clock current can
+// still read it while the test is destroying it.
+std::atomic<int64_t> g_test_ticks { 0 };
+std::atomic<int64_t> g_test_frequency { 1000 };
 
 int64_t RealNanoseconds()
 {
@@ -27,9 +30,11 @@ struct TestClock::Listeners {
 };
 
 TestClock::TestClock(int64_t frequency, int64_t start_ticks)
-    : frequency_(frequency > 0 ? frequency : 1000), listeners_(new Listeners)
+    : frequency_(frequency > 0 ? frequency : 1000)
+    , listeners_(new Listeners)
 {
     g_test_ticks = start_ticks;
+    g_test_frequency = frequency_;
     g_test_clock = this;
 }
 
@@ -40,7 +45,10 @@ TestClock::~TestClock()
     delete listeners_;
 }
 
-void TestClock::Advance(int64_t ms) { AdvanceTicks(ms * frequency_ / 1000); }
+void TestClock::Advance(int64_t ms)
+{
+    AdvanceTicks(ms * frequency_ / 1000);
+}
 
 void TestClock::AdvanceTicks(int64_t ticks)
 {
@@ -54,9 +62,15 @@ void TestClock::AdvanceTicks(int64_t ticks)
         listener();
 }
 
-int64_t TestClock::Ticks() const { return g_test_ticks; }
+int64_t TestClock::Ticks() const
+{
+    return g_test_ticks;
+}
 
-int64_t TestClock::Milliseconds() const { return g_test_ticks * 1000 / frequency_; }
+int64_t TestClock::Milliseconds() const
+{
+    return g_test_ticks * 1000 / frequency_;
+}
 
 int TestClock::AddListener(std::function<void()> listener)
 {
@@ -72,12 +86,15 @@ void TestClock::RemoveListener(int id)
     listeners_->items.erase(id);
 }
 
-TestClock* TestClock::Current() { return g_test_clock; }
+TestClock* TestClock::Current()
+{
+    return g_test_clock;
+}
 
 int64_t NowMs()
 {
-    if (TestClock* clock = TestClock::Current())
-        return clock->Milliseconds();
+    if (TestClock::Current())
+        return g_test_ticks * 1000 / g_test_frequency;
     return RealNanoseconds() / 1000000;
 }
 
@@ -85,8 +102,8 @@ int64_t NowMs()
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* counter)
 {
-    if (platform::TestClock* clock = platform::TestClock::Current())
-        counter->QuadPart = clock->Ticks();
+    if (platform::TestClock::Current())
+        counter->QuadPart = platform::g_test_ticks;
     else
         counter->QuadPart = platform::RealNanoseconds();
     return TRUE;
@@ -94,13 +111,19 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* counter)
 
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency)
 {
-    if (platform::TestClock* clock = platform::TestClock::Current())
-        frequency->QuadPart = clock->Frequency();
+    if (platform::TestClock::Current())
+        frequency->QuadPart = platform::g_test_frequency;
     else
         frequency->QuadPart = 1000000000;
     return TRUE;
 }
 
-DWORD timeGetTime() { return static_cast<DWORD>(platform::NowMs()); }
+DWORD timeGetTime()
+{
+    return static_cast<DWORD>(platform::NowMs());
+}
 
-void Sleep(DWORD ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void Sleep(DWORD ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}

@@ -243,7 +243,7 @@ HRESULT IDirect3DDevice9::DrawPrimitive(UINT type, UINT start_vertex, UINT primi
 {
     if (type != D3DPT_TRIANGLEFAN || fvf_ != kQuadFvf || !stream_ || stream_stride_ < kQuadStride)
         return D3DERR_INVALIDCALL;
-    uint64_t end = stream_offset_ + uint64_t(start_vertex + primitive_count + 2) * stream_stride_;
+    uint64_t end = stream_offset_ + (uint64_t(start_vertex) + primitive_count + 2) * stream_stride_;
     if (primitive_count == 0 || end > stream_->bytes_.size() || stream_->locked_)
         return D3DERR_INVALIDCALL;
     ++record_->draws;

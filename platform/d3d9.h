@@ -9,7 +9,6 @@
 
 using D3DCOLOR = DWORD;
 using D3DFORMAT = UINT;
-using ULONG = uint32_t;
 
 constexpr UINT D3D_SDK_VERSION = 32;
 constexpr UINT D3DADAPTER_DEFAULT = 0;

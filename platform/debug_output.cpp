@@ -64,6 +64,12 @@ void DebugCapture::Clear()
 
 } // namespace platform
 
-void OutputDebugStringW(const wchar_t* text) { platform::Emit(text ? text : L""); }
+void OutputDebugStringW(const wchar_t* text)
+{
+    platform::Emit(text ? text : L"");
+}
 
-void OutputDebugStringA(const char* text) { platform::Emit(platform::FromUtf8(text ? text : "")); }
+void OutputDebugStringA(const char* text)
+{
+    platform::Emit(platform::FromUtf8(text ? text : ""));
+}

@@ -5,12 +5,6 @@
 namespace platform {
 namespace {
 
-constexpr UINT VK_APPS = 0x5D;
-constexpr UINT VK_LWIN = 0x5B;
-constexpr UINT VK_RWIN = 0x5C;
-constexpr UINT VK_SNAPSHOT = 0x2C;
-constexpr UINT VK_CLEAR = 0x0C;
-
 struct Entry {
     SDL_Scancode scancode;
     UINT vk;

@@ -5,7 +5,13 @@ namespace {
 Presenter* g_presenter = nullptr;
 }
 
-void SetPresenter(Presenter* presenter) { g_presenter = presenter; }
-Presenter* GetPresenter() { return g_presenter; }
+void SetPresenter(Presenter* presenter)
+{
+    g_presenter = presenter;
+}
+Presenter* GetPresenter()
+{
+    return g_presenter;
+}
 
 } // namespace platform

@@ -23,7 +23,7 @@ BOOL IntersectRect(RECT* dst, const RECT* a, const RECT* b)
     r.right = a->right < b->right ? a->right : b->right;
     r.bottom = a->bottom < b->bottom ? a->bottom : b->bottom;
     if (IsRectEmpty(a) || IsRectEmpty(b) || IsRectEmpty(&r)) {
-        *dst = RECT{};
+        *dst = RECT {};
         return FALSE;
     }
     *dst = r;
@@ -41,6 +41,6 @@ BOOL OffsetRect(RECT* rect, int dx, int dy)
 
 BOOL SetRect(RECT* rect, int left, int top, int right, int bottom)
 {
-    *rect = RECT{left, top, right, bottom};
+    *rect = RECT { left, top, right, bottom };
     return TRUE;
 }

@@ -12,8 +12,7 @@
 
 namespace im {
 
-template <class Signature>
-using Signal = boost::signals2::signal<Signature>;
+template <class Signature> using Signal = boost::signals2::signal<Signature>;
 using Connection = boost::signals2::connection;
 using ScopedConnection = boost::signals2::scoped_connection;
 using Trackable = boost::signals2::trackable;

@@ -52,7 +52,7 @@ std::wstring FromUtf8(std::string_view text)
             }
             c = (c << 6) | (cont & 0x3F);
         }
-        static constexpr uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+        static constexpr uint32_t kMin[] = { 0, 0x80, 0x800, 0x10000 };
         if (!ok || c < kMin[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
             out += L'\uFFFD';
             ++i;

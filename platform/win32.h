@@ -1,5 +1,5 @@
 // Win32-shaped types, constants and rectangle helpers used throughout the engine.
-// Fixed-width on purpose: LONG and DWORD are 32-bit here as they are on the original platform.
+// Fixed-width on purpose: LONG and DWORD are 32 bits whatever the width of long.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@ using BYTE = uint8_t;
 using WORD = uint16_t;
 using SHORT = int16_t;
 using DWORD = uint32_t;
+using ULONG = uint32_t;
 using UINT = uint32_t;
 using LONG = int32_t;
 using BOOL = int32_t;
@@ -37,6 +38,9 @@ union LARGE_INTEGER {
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
+constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
+constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
@@ -155,6 +159,7 @@ constexpr UINT VK_RBUTTON = 0x02;
 constexpr UINT VK_MBUTTON = 0x04;
 constexpr UINT VK_BACK = 0x08;
 constexpr UINT VK_TAB = 0x09;
+constexpr UINT VK_CLEAR = 0x0C;
 constexpr UINT VK_RETURN = 0x0D;
 constexpr UINT VK_SHIFT = 0x10;
 constexpr UINT VK_CONTROL = 0x11;
@@ -171,9 +176,13 @@ constexpr UINT VK_LEFT = 0x25;
 constexpr UINT VK_UP = 0x26;
 constexpr UINT VK_RIGHT = 0x27;
 constexpr UINT VK_DOWN = 0x28;
+constexpr UINT VK_SNAPSHOT = 0x2C;
 constexpr UINT VK_INSERT = 0x2D;
 constexpr UINT VK_DELETE = 0x2E;
 // '0'..'9' are 0x30..0x39 and 'A'..'Z' are 0x41..0x5A.
+constexpr UINT VK_LWIN = 0x5B;
+constexpr UINT VK_RWIN = 0x5C;
+constexpr UINT VK_APPS = 0x5D;
 constexpr UINT VK_NUMPAD0 = 0x60;
 constexpr UINT VK_MULTIPLY = 0x6A;
 constexpr UINT VK_ADD = 0x6B;
@@ -208,11 +217,6 @@ constexpr DWORD INFINITE = 0xFFFFFFFFu;
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_TIMEOUT = 0x102;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
-
-using ULONG = uint32_t;
-constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
-constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
-constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
 
 // Interface and device identifiers; only identity is used.
 struct GUID {

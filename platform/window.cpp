@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr DWORD ERROR_GEN_FAILURE = 31;
-
 std::map<HWND, std::unique_ptr<platform::WindowRecord>>& Windows()
 {
     static std::map<HWND, std::unique_ptr<platform::WindowRecord>> windows;

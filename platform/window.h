@@ -63,6 +63,7 @@ constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
 constexpr DWORD ERROR_CLASS_ALREADY_EXISTS = 1410;
 constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
 constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr DWORD ERROR_GEN_FAILURE = 31;
 
 // The stock arrow cursor, as LoadCursorW names it.
 inline const LPCWSTR IDC_ARROW = reinterpret_cast<LPCWSTR>(static_cast<uintptr_t>(0x7F00));

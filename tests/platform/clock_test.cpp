@@ -69,8 +69,8 @@ TEST(Utf8, RoundTripAndMalformedInput)
     std::wstring text = L"Игра «Тумбилиада» – ё \U0001F600";
     EXPECT_EQ(platform::FromUtf8(platform::ToUtf8(text)), text);
     EXPECT_EQ(platform::ToUtf8(L"ё"), "\xD1\x91");
-    EXPECT_EQ(platform::FromUtf8("a\xD1"), L"a\uFFFD");          // truncated sequence
-    EXPECT_EQ(platform::FromUtf8("\xC0\xAF"), L"\uFFFD\uFFFD");  // overlong form
+    EXPECT_EQ(platform::FromUtf8("a\xD1"), L"a\uFFFD"); // truncated sequence
+    EXPECT_EQ(platform::FromUtf8("\xC0\xAF"), L"\uFFFD\uFFFD"); // overlong form
     EXPECT_EQ(platform::FromUtf8("\xFFz"), L"\uFFFDz");
 }
 

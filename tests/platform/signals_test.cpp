@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
+#include <memory>
 
 #include <boost/bind/bind.hpp>
 #include <boost/function.hpp>
-#include <memory>
+#include <gtest/gtest.h>
 
 #include "platform/signals.h"
 
@@ -12,8 +12,15 @@ using IntSignal = im::Signal<long(int)>;
 
 struct Receiver : im::Trackable {
     int* hits;
-    explicit Receiver(int* h) : hits(h) {}
-    long On(int) { ++*hits; return 0; }
+    explicit Receiver(int* h)
+        : hits(h)
+    {
+    }
+    long On(int)
+    {
+        ++*hits;
+        return 0;
+    }
 };
 
 TEST(Signals, SlotConnectedDuringEmissionRunsFromTheNextOne)
@@ -21,7 +28,10 @@ TEST(Signals, SlotConnectedDuringEmissionRunsFromTheNextOne)
     IntSignal sig;
     int late = 0;
     sig.connect([&](int) -> long {
-        sig.connect([&](int) -> long { ++late; return 0; });
+        sig.connect([&](int) -> long {
+            ++late;
+            return 0;
+        });
         return 0;
     });
     sig(1);
@@ -34,8 +44,18 @@ TEST(Signals, DroppedHandleKeepsSlotScopedConnectionCutsIt)
 {
     IntSignal sig;
     int a = 0, b = 0;
-    { im::Connection c = sig.connect([&](int) -> long { ++a; return 0; }); }
-    { im::ScopedConnection c = sig.connect([&](int) -> long { ++b; return 0; }); }
+    {
+        im::Connection c = sig.connect([&](int) -> long {
+            ++a;
+            return 0;
+        });
+    }
+    {
+        im::ScopedConnection c = sig.connect([&](int) -> long {
+            ++b;
+            return 0;
+        });
+    }
     sig(0);
     EXPECT_EQ(a, 1);
     EXPECT_EQ(b, 0);
@@ -58,8 +78,14 @@ TEST(Signals, SlotMayDisconnectAllDuringEmission)
 {
     IntSignal sig;
     int second = 0;
-    sig.connect([&](int) -> long { sig.disconnect_all_slots(); return 0; });
-    sig.connect([&](int) -> long { ++second; return 0; });
+    sig.connect([&](int) -> long {
+        sig.disconnect_all_slots();
+        return 0;
+    });
+    sig.connect([&](int) -> long {
+        ++second;
+        return 0;
+    });
     sig(0);
     EXPECT_EQ(second, 0); // a disconnected slot is not called, even in the running emission
     EXPECT_TRUE(sig.empty());

@@ -85,6 +85,16 @@ TEST_F(DeviceTest, FailedVertexBufferLockFailsOnlyTheNextLock)
     buffer_->Unlock();
 }
 
+TEST_F(DeviceTest, DrawsReachingPastTheVertexBufferAreRefusedEvenWhenTheCountWraps)
+{
+    device_->SetFVF(0x144);
+    device_->SetStreamSource(0, buffer_, 0, 28);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 2, 1), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 0xFFFFFFFFu, 1), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 0xFFFFFFFEu), D3DERR_INVALIDCALL);
+    EXPECT_EQ(Shown(0, 0), kBackground);
+}
+
 TEST_F(DeviceTest, ViewportBeyondTheBackBufferIsRefusedAndClearFillsOnlyTheViewport)
 {
     D3DVIEWPORT9 outside { 700, 0, 200, 100, 0, 1 };
