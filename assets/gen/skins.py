@@ -204,6 +204,13 @@ def _disabled(colour, disabled):
     return tuple(round(grey + (220 - grey) * 0.5) for _ in range(3))
 
 
+def _faded(colour, disabled):
+    """A disabled mark keeps its hue and loses half its strength."""
+    if not disabled:
+        return colour
+    return tuple(round(c + (230 - c) * 0.5) for c in colour)
+
+
 def _field(ctx, disabled):
     """Fills and frames the current path: the white field of a check box or radio button."""
     ctx.set_source_rgb(*draw.rgb((238, 238, 238) if disabled else (255, 255, 255)))
@@ -220,7 +227,7 @@ def check_box(path, checked, disabled):
     draw.rounded_rect(ctx, 1.5, 1.5, 13, 13, 3)
     _field(ctx, disabled)
     if checked:
-        ctx.set_source_rgb(*draw.rgb(_disabled(TICK, disabled)))
+        ctx.set_source_rgb(*draw.rgb(_faded(TICK, disabled)))
         ctx.set_line_width(2.2)
         ctx.set_line_cap(1)
         ctx.set_line_join(1)
@@ -237,7 +244,7 @@ def radio_button(path, checked, disabled):
     _field(ctx, disabled)
     if checked:
         ctx.arc(8, 8, 3.5, 0, 2 * math.pi)
-        ctx.set_source_rgb(*draw.rgb(_disabled(TICK, disabled)))
+        ctx.set_source_rgb(*draw.rgb(_faded(TICK, disabled)))
         ctx.fill()
     draw.save(s, path, alpha=True, matte=(255, 255, 255))
 
