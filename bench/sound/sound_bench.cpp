@@ -7,6 +7,7 @@
 #include "assets/embedded_assets.h"
 #include "engine/sound/sound_source.h"
 #include "platform/sound/mixer.h"
+#include "platform/sound/wave_format.h"
 
 namespace {
 
@@ -20,13 +21,7 @@ void DecodeAndMixOneSecond(benchmark::State& state)
         state.SkipWithError("the stereo jingle 14465 does not open");
         return;
     }
-    WAVEFORMATEX format;
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = 44100;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = 4;
-    format.nAvgBytesPerSec = 176400;
+    WAVEFORMATEX format = platform::PcmFormat(44100, 2);
     platform::Mixer mixer;
     platform::Mixer::Voice* voice = mixer.AddVoice(format, format.nAvgBytesPerSec);
     mixer.Play(voice, true);

@@ -8,6 +8,7 @@
 #include "engine/window/window.h"
 #include "platform/clock.h"
 #include "platform/debug_output.h"
+#include "platform/sound/wave_format.h"
 
 namespace {
 
@@ -54,13 +55,8 @@ bool CSoundStream::CreateBuffer()
     IDirectSound8* device = owner_->GetSoundDevice();
     if (!device)
         return false;
-    WAVEFORMATEX format;
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = static_cast<WORD>(source_->GetChannels());
-    format.nSamplesPerSec = static_cast<DWORD>(source_->GetRate());
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = static_cast<WORD>(format.nChannels * 2);
-    format.nAvgBytesPerSec = format.nBlockAlign * format.nSamplesPerSec;
+    WAVEFORMATEX format
+        = platform::PcmFormat(static_cast<DWORD>(source_->GetRate()), static_cast<WORD>(source_->GetChannels()));
     DWORD half = format.nAvgBytesPerSec / 2;
     half -= half % format.nBlockAlign;
 

@@ -1,5 +1,6 @@
 #include "engine/sound/sound_system.h"
 
+#include "platform/sound/wave_format.h"
 #include "platform/window.h"
 
 CSoundSystem::~CSoundSystem()
@@ -48,13 +49,7 @@ bool CSoundSystem::CreatePrimaryBuffer()
         primary_ = nullptr;
         return false;
     }
-    WAVEFORMATEX format;
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = 44100;
-    format.nAvgBytesPerSec = 176400;
-    format.nBlockAlign = 4;
-    format.wBitsPerSample = 16;
+    WAVEFORMATEX format = platform::PcmFormat(44100, 2);
     if (SUCCEEDED(primary_->SetFormat(&format)) && SUCCEEDED(primary_->Play(0, 0, DSBPLAY_LOOPING)))
         return true;
     primary_->Release();

@@ -17,4 +17,16 @@ HRESULT CheckPcmFormat(const WAVEFORMATEX* format)
     return DS_OK;
 }
 
+WAVEFORMATEX PcmFormat(DWORD rate, WORD channels, WORD bits)
+{
+    WAVEFORMATEX format;
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = channels;
+    format.nSamplesPerSec = rate;
+    format.wBitsPerSample = bits;
+    format.nBlockAlign = static_cast<WORD>(channels * bits / 8);
+    format.nAvgBytesPerSec = format.nBlockAlign * rate;
+    return format;
+}
+
 } // namespace platform

@@ -8,4 +8,7 @@ namespace platform {
 // DSERR_BADFORMAT for another encoding or layout, DSERR_INVALIDPARAM for a missing or inconsistent one.
 HRESULT CheckPcmFormat(const WAVEFORMATEX* format);
 
+// Interleaved PCM with whole-frame block alignment and the matching byte rate.
+WAVEFORMATEX PcmFormat(DWORD rate, WORD channels, WORD bits = 16);
+
 } // namespace platform

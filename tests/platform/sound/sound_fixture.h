@@ -10,6 +10,7 @@
 #include "platform/audio_test.h"
 #include "platform/clock.h"
 #include "platform/dsound.h"
+#include "platform/sound/wave_format.h"
 
 namespace soundtest {
 
@@ -20,14 +21,7 @@ inline HWND FakeWindow()
 
 inline WAVEFORMATEX Pcm(DWORD rate, WORD channels, WORD bits = 16)
 {
-    WAVEFORMATEX f;
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = bits;
-    f.nBlockAlign = static_cast<WORD>(channels * bits / 8);
-    f.nAvgBytesPerSec = f.nBlockAlign * rate;
-    return f;
+    return platform::PcmFormat(rate, channels, bits);
 }
 
 class NullDevice : public ::testing::Test {
