@@ -21,8 +21,9 @@ function(im_library target)
   endif()
 endfunction()
 
-add_library(im_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
-target_link_libraries(im_test_main PUBLIC GTest::gtest GTest::gmock)
+add_library(im_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp
+                                ${PROJECT_SOURCE_DIR}/tests/support/fresh_process.cpp)
+target_link_libraries(im_test_main PUBLIC im_build_flags im_platform GTest::gtest GTest::gmock)
 
 # im_test(<target> LABEL <label> [SOURCES ...] [DEPS ...])
 # Each test case runs in its own process, so process-wide singletons start fresh.

@@ -36,4 +36,9 @@ int CursorDisplayCount()
     return g_cursor_count;
 }
 
+void ResetCursorDisplayCount()
+{
+    g_cursor_count = 0;
+}
+
 } // namespace platform

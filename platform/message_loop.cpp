@@ -50,6 +50,16 @@ WindowBackend& CurrentWindowBackend()
     return *Backend();
 }
 
+void ResetWindowingForTests()
+{
+    Backend() = std::make_unique<HeadlessBackend>();
+    ForgetWindows();
+    ForgetWindowClasses();
+    TheMessageQueue().Clear();
+    TheInputState() = InputState {};
+    ResetCursorDisplayCount();
+}
+
 MessageQueue& TheMessageQueue()
 {
     static MessageQueue queue;

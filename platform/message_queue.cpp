@@ -33,6 +33,16 @@ void MessageQueue::RemoveWindow(HWND hwnd)
     std::erase_if(input_, of_window);
 }
 
+void MessageQueue::Clear()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    posted_.clear();
+    input_.clear();
+    windows_.clear();
+    quit_ = false;
+    quit_code_ = 0;
+}
+
 bool MessageQueue::IsAlive(HWND hwnd) const
 {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -32,6 +32,8 @@ public:
     bool HasPending() const;
     // Returns as soon as something is pending (true), or after the timeout (false).
     bool WaitForPending(std::chrono::microseconds timeout);
+    // Back to empty, with no window known and no quit request.
+    void Clear();
 
 private:
     bool HasPendingLocked() const;

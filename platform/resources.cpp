@@ -230,4 +230,17 @@ void RegisterSiblingResource(std::wstring_view module_file_name, WORD id, std::v
     r.sibling_memory[StoreStem(module_file_name)][id] = std::move(bytes);
 }
 
+void ResetResourcesForTests()
+{
+    Registry& r = TheRegistry();
+    std::lock_guard lock(r.mutex);
+    r.own.resources.clear();
+    r.blobs.clear();
+    r.store_folder.clear();
+    r.store_folder_set = false;
+    for (const Module* module : r.siblings)
+        const_cast<Module*>(module)->memory_entries = nullptr;
+    r.sibling_memory.clear();
+}
+
 } // namespace platform

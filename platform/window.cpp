@@ -47,6 +47,11 @@ LRESULT SendToWindow(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
     return record->proc(hwnd, message, wparam, lparam);
 }
 
+void ForgetWindows()
+{
+    Windows().clear();
+}
+
 bool ClassHasWindows(const std::wstring& name)
 {
     for (const auto& [hwnd, record] : Windows()) {

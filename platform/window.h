@@ -131,5 +131,6 @@ namespace platform {
 
 // The display counter that ShowCursor keeps, read without changing it.
 int CursorDisplayCount();
+void ResetCursorDisplayCount();
 
 } // namespace platform

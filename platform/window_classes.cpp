@@ -102,6 +102,11 @@ UINT RegisterWindowMessageW(LPCWSTR name)
 
 namespace platform {
 
+void ForgetWindowClasses()
+{
+    Classes().clear();
+}
+
 bool FindWindowClass(const std::wstring& name, WNDPROC* proc, UINT* style)
 {
     auto it = Classes().find(name);

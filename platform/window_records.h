@@ -25,5 +25,8 @@ LRESULT SendToWindow(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 // The class's procedure and style, or false when no class has that name.
 bool FindWindowClass(const std::wstring& name, WNDPROC* proc, UINT* style);
 bool ClassHasWindows(const std::wstring& name);
+// Drop every window record or class without calling any procedure.
+void ForgetWindows();
+void ForgetWindowClasses();
 
 } // namespace platform

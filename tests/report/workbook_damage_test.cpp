@@ -179,12 +179,41 @@ TEST_F(FailingSave, OverAFolder)
     EXPECT_TRUE(std::filesystem::is_directory(folder_ / "dir.xls"));
 }
 
+// Caps the size of files the process may write, and gives the old cap and signal handling back when it ends, so
+// later tests in the same process write normally.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(size_t bytes)
+    {
+        old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &old_limit_);
+        rlimit limit { static_cast<rlim_t>(bytes), old_limit_.rlim_max };
+        set_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &old_limit_);
+        std::signal(SIGXFSZ, old_handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool Set() const { return set_; }
+
+private:
+    rlimit old_limit_ {};
+    void (*old_handler_)(int) = SIG_DFL;
+    bool set_ = false;
+};
+
 TEST_F(FailingSave, WhenTheDiskRefusesTheBytes)
 {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit { static_cast<rlim_t>(stored_.size() / 2), RLIM_INFINITY };
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    ExpectCleanFailure(report_->Save(L""), Paths { "book.xls" });
+    bool saved = true;
+    {
+        FileSizeLimit limit(stored_.size() / 2);
+        ASSERT_TRUE(limit.Set());
+        saved = report_->Save(L"");
+    }
+    ExpectCleanFailure(saved, Paths { "book.xls" });
 }
 
 TEST_F(FailingSave, WithAZeroCharacterInTheName)
