@@ -5,6 +5,7 @@
 
 #include "platform/clock.h"
 #include "platform/sync.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -89,12 +90,22 @@ TEST(Sync, AutoResetEventStaysSetUntilOneWaitTakesIt)
     ResetEvent(event);
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
 
-    // A wait on the caller's own thread times out when another thread advances the clock past it.
+    // A wait on the caller's own thread times out when another thread advances the clock past it. The other thread
+    // cannot tell when the wait has begun, so it steps the clock until the wait returns; should the wait never time
+    // out, it sets the event at last, so the test fails instead of hanging.
+    std::atomic<bool> returned { false };
     std::thread advancer([&] {
-        Sleep(10);
-        clock.Advance(50);
+        if (!testing_support::WaitUntil([&] {
+                clock.Advance(10);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                return returned.load();
+            }))
+            SetEvent(event);
     });
+    const int64_t start = clock.Milliseconds();
     EXPECT_EQ(WaitForSingleObject(event, 50), WAIT_TIMEOUT);
+    EXPECT_GE(clock.Milliseconds() - start, 50);
+    returned = true;
     advancer.join();
     CloseHandle(event);
 }

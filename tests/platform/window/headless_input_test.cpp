@@ -22,11 +22,12 @@ protected:
         g_seen.clear();
     }
 
-    // A loop shaped like the main window's: drain, then one idle pass and a 1 ms wait.
+    // A loop shaped like the main window's: drain, then one idle pass and a 1 ms wait. Gives up with -1 after a
+    // simulated minute without a quit, so a lost quit fails the test instead of hanging it.
     int Run(int* idle_passes)
     {
         MSG msg;
-        for (;;) {
+        while (*idle_passes < 60 * 1000) {
             if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 if (msg.message == WM_QUIT)
                     return static_cast<int>(msg.wParam);
@@ -37,6 +38,7 @@ protected:
             ++*idle_passes;
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLEVENTS);
         }
+        return -1;
     }
 
     std::vector<std::pair<UINT, WPARAM>> Pump()

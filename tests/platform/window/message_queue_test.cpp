@@ -8,6 +8,7 @@
 #include "platform/headless/headless_input.h"
 #include "platform/window.h"
 #include "tests/platform/window/recording_window.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -179,11 +180,13 @@ TEST_F(Queue, PostToAWindowDestroyedMeanwhileFailsQuietly)
         }
     });
     MSG first;
-    while (!PeekMessageW(&first, nullptr, 0, 0, PM_REMOVE)) { }
+    const bool posted = testing_support::WaitUntil([&] { return PeekMessageW(&first, nullptr, 0, 0, PM_REMOVE) != 0; });
     DestroyWindow(hwnd);
-    while (refused == 0) { }
+    const bool was_refused = testing_support::WaitUntil([&] { return refused > 0; });
     stop = true;
     poster.join();
+    ASSERT_TRUE(posted) << "no post arrived";
+    ASSERT_TRUE(was_refused) << "posts to the destroyed window were not refused";
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         EXPECT_NE(msg.hwnd, hwnd);
