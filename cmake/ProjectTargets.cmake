@@ -26,7 +26,8 @@ add_library(im_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cp
 target_link_libraries(im_test_main PUBLIC im_build_flags im_platform GTest::gtest GTest::gmock)
 
 # im_test(<target> LABEL <label> [SOURCES ...] [DEPS ...])
-# Each test case runs in its own process, so process-wide singletons start fresh.
+# Each test case runs in its own process; <target>.whole runs them all in one process in a shuffled order (the seed
+# is printed), so that no test relies on a fresh process or on the order of the others.
 function(im_test target)
   cmake_parse_arguments(A "" "LABEL" "SOURCES;DEPS" ${ARGN})
   if(NOT A_SOURCES)
@@ -38,4 +39,7 @@ function(im_test target)
     PROPERTIES LABELS ${A_LABEL}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_TIMEOUT 60)
+  add_test(NAME ${target}.whole COMMAND ${target} --gtest_shuffle --gtest_brief=1
+           WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(${target}.whole PROPERTIES LABELS "${A_LABEL};whole")
 endfunction()

@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include <png.h>
+#include <unistd.h>
 
 #include "tests/platform/render/device_fixture.h"
 
@@ -159,7 +160,10 @@ TEST_F(DeviceTest, SavedPngHoldsTheLastPresentedFrame)
     device_->Present(nullptr, nullptr, nullptr, nullptr);
     EXPECT_EQ(presenter_.Pixel(800, 0), 0u);
     EXPECT_EQ(presenter_.Pixel(-1, 0), 0u);
-    const std::string path = (std::filesystem::temp_directory_path() / "render_frame_test.png").string();
+    // Named by the process: another run of the tests may be saving its frame at the same time.
+    const std::string path
+        = (std::filesystem::temp_directory_path() / ("render_frame_test-" + std::to_string(getpid()) + ".png"))
+              .string();
     ASSERT_TRUE(presenter_.SavePng(path));
     int w = 0, h = 0;
     std::vector<uint32_t> read = ReadPngRgb(path, &w, &h);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "engine/sound/sound_source.h"
 #include "platform/utf8.h"
@@ -95,7 +96,8 @@ TEST(SoundSource, ResourceSoundsComeThroughTheLookupAndLoseTwentyMilliseconds)
 TEST(SoundSource, NamesThatAreNotNumbersAreFiles)
 {
     std::vector<BYTE> ogg = EncodeTone(44000, 2, 4400);
-    auto path = std::filesystem::temp_directory_path() / "звук-source-test.ogg";
+    // Named by the process: another run of the tests may be writing its file at the same time.
+    auto path = std::filesystem::temp_directory_path() / ("звук-source-test-" + std::to_string(getpid()) + ".ogg");
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fwrite(ogg.data(), 1, ogg.size(), f);
