@@ -8,18 +8,18 @@
 
 namespace {
 
-struct Decoded {
+struct DecodedPicture {
     bool ok = false;
     UINT width = 0, height = 0;
     MemorySink sink;
 };
 
-void Decode(const std::vector<BYTE>& png, Decoded& out)
+void Decode(const std::vector<BYTE>& png, DecodedPicture& out)
 {
     out.ok = DecodePngFromMemory(png.data(), png.size(), out.sink, &out.width, &out.height);
 }
 
-PngSpec Rgb(UINT width, UINT height)
+PngSpec RgbPicture(UINT width, UINT height)
 {
     PngSpec spec;
     spec.width = width;
@@ -30,29 +30,29 @@ PngSpec Rgb(UINT width, UINT height)
 
 TEST(PngDecoder, EveryLayoutLandsAsBlueGreenRedAlpha)
 {
-    Decoded rgb;
-    Decode(MakePng(Rgb(5, 3)), rgb);
+    DecodedPicture rgb;
+    Decode(MakePng(RgbPicture(5, 3)), rgb);
     ASSERT_TRUE(rgb.ok);
     EXPECT_EQ(rgb.width, 5u);
     EXPECT_EQ(rgb.height, 3u);
     EXPECT_EQ(rgb.sink.Pixel(4, 2), 0xFF0E1624u) << "RGB gains an opaque alpha after red, green, blue";
     EXPECT_TRUE(rgb.sink.complete);
 
-    PngSpec rgba = Rgb(2, 2);
+    PngSpec rgba = RgbPicture(2, 2);
     rgba.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
     rgba.pixel = [](UINT x, UINT y) { return std::vector<unsigned> { 200, 100 + x, 50 + y, 7 }; };
-    Decoded four;
-    Decode(MakePng(rgba), four);
-    ASSERT_TRUE(four.ok);
-    EXPECT_EQ(four.sink.Pixel(1, 1), 0x07C86533u);
+    DecodedPicture rgba_picture;
+    Decode(MakePng(rgba), rgba_picture);
+    ASSERT_TRUE(rgba_picture.ok);
+    EXPECT_EQ(rgba_picture.sink.Pixel(1, 1), 0x07C86533u);
 
     PngSpec deep = rgba;
     deep.bit_depth = 16;
     deep.pixel = [](UINT, UINT) { return std::vector<unsigned> { 0x12FF, 0x3400, 0x5680, 0xFF01 }; };
-    Decoded stripped;
-    Decode(MakePng(deep), stripped);
-    ASSERT_TRUE(stripped.ok);
-    const UINT p = stripped.sink.Pixel(0, 0);
+    DecodedPicture narrowed;
+    Decode(MakePng(deep), narrowed);
+    ASSERT_TRUE(narrowed.ok);
+    const UINT p = narrowed.sink.Pixel(0, 0);
     EXPECT_NEAR(int(p >> 16 & 0xFF), 0x13, 1) << "16-bit channels are brought to 8 bits";
     EXPECT_NEAR(int(p >> 8 & 0xFF), 0x34, 1);
     EXPECT_NEAR(int(p & 0xFF), 0x56, 1);
@@ -61,82 +61,82 @@ TEST(PngDecoder, EveryLayoutLandsAsBlueGreenRedAlpha)
 
 TEST(PngDecoder, GreyAndPaletteBecomeFourBytesAPixel)
 {
-    PngSpec grey = Rgb(3, 2);
+    PngSpec grey = RgbPicture(3, 2);
     grey.color_type = PNG_COLOR_TYPE_GRAY;
     grey.pixel = [](UINT x, UINT) { return std::vector<unsigned> { 40u * x }; };
-    Decoded g;
-    Decode(MakePng(grey), g);
-    ASSERT_TRUE(g.ok);
-    EXPECT_EQ(g.sink.Pixel(2, 1), 0xFF505050u);
-    EXPECT_TRUE(g.sink.UntouchedOutside(3, 2)) << "grey rows must not spill as three-byte pixels";
+    DecodedPicture grey_picture;
+    Decode(MakePng(grey), grey_picture);
+    ASSERT_TRUE(grey_picture.ok);
+    EXPECT_EQ(grey_picture.sink.Pixel(2, 1), 0xFF505050u);
+    EXPECT_TRUE(grey_picture.sink.UntouchedOutside(3, 2)) << "grey rows must not spill as three-byte pixels";
 
     PngSpec low = grey;
     low.bit_depth = 2;
     low.pixel = [](UINT x, UINT) { return std::vector<unsigned> { x % 4 }; };
-    Decoded l;
-    Decode(MakePng(low), l);
-    ASSERT_TRUE(l.ok);
-    EXPECT_EQ(l.sink.Pixel(2, 0), 0xFFAAAAAAu);
+    DecodedPicture low_grey;
+    Decode(MakePng(low), low_grey);
+    ASSERT_TRUE(low_grey.ok);
+    EXPECT_EQ(low_grey.sink.Pixel(2, 0), 0xFFAAAAAAu);
 
-    PngSpec indexed = Rgb(3, 3);
+    PngSpec indexed = RgbPicture(3, 3);
     indexed.color_type = PNG_COLOR_TYPE_PALETTE;
     indexed.palette = { { { 1, 2, 3 } }, { { 250, 128, 0 } } };
     indexed.pixel = [](UINT x, UINT y) { return std::vector<unsigned> { (x + y) % 2 }; };
-    Decoded i;
-    Decode(MakePng(indexed), i);
-    ASSERT_TRUE(i.ok);
-    EXPECT_EQ(i.sink.Pixel(1, 0), 0xFFFA8000u);
-    EXPECT_EQ(i.sink.Pixel(1, 1), 0xFF010203u);
-    EXPECT_TRUE(i.sink.UntouchedOutside(3, 3));
+    DecodedPicture paletted;
+    Decode(MakePng(indexed), paletted);
+    ASSERT_TRUE(paletted.ok);
+    EXPECT_EQ(paletted.sink.Pixel(1, 0), 0xFFFA8000u);
+    EXPECT_EQ(paletted.sink.Pixel(1, 1), 0xFF010203u);
+    EXPECT_TRUE(paletted.sink.UntouchedOutside(3, 3));
 }
 
 TEST(PngDecoder, GammaChunkIsAppliedAgainstScreenGamma)
 {
-    PngSpec linear = Rgb(1, 1);
+    PngSpec linear = RgbPicture(1, 1);
     linear.pixel = [](UINT, UINT) { return std::vector<unsigned> { 64, 64, 64 }; };
-    Decoded plain;
+    DecodedPicture plain;
     Decode(MakePng(linear), plain);
     EXPECT_EQ(plain.sink.Pixel(0, 0) & 0xFF, 64u) << "no gamma chunk, no correction";
 
     linear.gamma = 1.0;
-    Decoded corrected;
+    DecodedPicture corrected;
     Decode(MakePng(linear), corrected);
     ASSERT_TRUE(corrected.ok);
     const double expected = 255.0 * std::pow(64 / 255.0, 1 / 2.2);
     EXPECT_NEAR(double(corrected.sink.Pixel(0, 0) & 0xFF), expected, 1.5);
 
     linear.gamma = 0.45455;
-    Decoded identity;
-    Decode(MakePng(linear), identity);
-    EXPECT_NEAR(double(identity.sink.Pixel(0, 0) & 0xFF), 64, 1);
+    DecodedPicture unchanged;
+    Decode(MakePng(linear), unchanged);
+    EXPECT_NEAR(double(unchanged.sink.Pixel(0, 0) & 0xFF), 64, 1);
 }
 
 TEST(PngDecoder, WritesOnlyTheImageRectangle)
 {
-    Decoded odd;
-    Decode(MakePng(Rgb(5, 3)), odd);
-    ASSERT_TRUE(odd.ok);
-    EXPECT_EQ(odd.sink.surface_width, 8u);
-    EXPECT_EQ(odd.sink.surface_height, 4u);
-    EXPECT_TRUE(odd.sink.UntouchedOutside(5, 3));
+    DecodedPicture odd_sized;
+    Decode(MakePng(RgbPicture(5, 3)), odd_sized);
+    ASSERT_TRUE(odd_sized.ok);
+    EXPECT_EQ(odd_sized.sink.surface_width, 8u);
+    EXPECT_EQ(odd_sized.sink.surface_height, 4u);
+    EXPECT_TRUE(odd_sized.sink.UntouchedOutside(5, 3));
 }
 
 TEST(PngDecoder, TruncatedOrDamagedPicturesAnswerFalseWithoutReadingPastTheirBytes)
 {
-    const std::vector<BYTE> whole = MakePng(Rgb(9, 7));
-    for (size_t length = 0; length < whole.size(); ++length) {
-        GuardedBytes bytes(whole, length);
+    const std::vector<BYTE> whole_picture = MakePng(RgbPicture(9, 7));
+    for (size_t length = 0; length < whole_picture.size(); ++length) {
+        GuardedBytes bytes(whole_picture, length);
         MemorySink sink;
         UINT w = 0, h = 0;
         EXPECT_FALSE(DecodePngFromMemory(bytes.data(), length, sink, &w, &h)) << length;
         EXPECT_EQ(sink.begins, sink.ends) << "an opened destination is always closed";
         EXPECT_FALSE(sink.complete);
     }
-    std::vector<BYTE> damaged = whole;
-    damaged[45] ^= 0xFF; // inside the image data: the checksum no longer matches
+    std::vector<BYTE> damaged_picture = whole_picture;
+    damaged_picture[45] ^= 0xFF; // inside the image data: the checksum no longer matches
     MemorySink sink;
     UINT w = 0, h = 0;
-    EXPECT_FALSE(DecodePngFromMemory(damaged.data(), damaged.size(), sink, &w, &h));
+    EXPECT_FALSE(DecodePngFromMemory(damaged_picture.data(), damaged_picture.size(), sink, &w, &h));
 }
 
 class RefusingSink : public MemorySink {
@@ -156,7 +156,7 @@ public:
 
 TEST(PngDecoder, DestinationFailuresReachTheCaller)
 {
-    const std::vector<BYTE> png = MakePng(Rgb(4, 4));
+    const std::vector<BYTE> png = MakePng(RgbPicture(4, 4));
     UINT w = 0, h = 0;
     RefusingSink refusing;
     EXPECT_THROW(DecodePngFromMemory(png.data(), png.size(), refusing, &w, &h), std::bad_alloc);

@@ -66,15 +66,15 @@ TEST_F(TextureTest, BrokenPicturesMakeNoTextureAndLeaveTheTableAsItWas)
     std::vector<BYTE> bad_jpeg = jpeg;
     for (size_t k = 2; k < 40 && k < bad_jpeg.size(); ++k)
         bad_jpeg[k] = BYTE(k * 37);
-    const std::vector<BYTE> junk(300, 0x42);
+    const std::vector<BYTE> not_a_picture(300, 0x42);
 
     const DWORD kept = FromBytes(rm_, L"kept", SolidPng(9, 9, 9));
     const size_t bytes = TextureBytesInUse();
-    const std::pair<const char*, const std::vector<BYTE>*> blobs[]
+    const std::pair<const char*, const std::vector<BYTE>*> broken_pictures[]
         = { { "cut PNG", &cut_png }, { "cut JPEG", &cut_jpeg }, { "PNG data damaged", &bad_crc },
-              { "JPEG header damaged", &bad_jpeg }, { "neither", &junk } };
-    for (const auto& [what, blob] : blobs) {
-        EXPECT_EQ(FromBytes(rm_, L"broken", *blob), IMResourceManager::kNoTexture) << what;
+              { "JPEG header damaged", &bad_jpeg }, { "neither", &not_a_picture } };
+    for (const auto& [what, picture] : broken_pictures) {
+        EXPECT_EQ(FromBytes(rm_, L"broken", *picture), IMResourceManager::kNoTexture) << what;
         EXPECT_EQ(rm_->FindTexture(L"broken"), rm_->GetTextureCount());
     }
     EXPECT_EQ(rm_->AddTextureFromMemory(L"broken", nullptr, 0), IMResourceManager::kNoTexture);
