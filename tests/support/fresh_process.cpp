@@ -6,7 +6,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/audio_test.h"
 #include "platform/headless/device_faults.h"
@@ -15,12 +14,6 @@
 
 namespace testing_support {
 namespace {
-
-std::vector<std::function<void()>>& Resets()
-{
-    static std::vector<std::function<void()>> resets;
-    return resets;
-}
 
 // Ends the process when the armed test outlives its limit. It lives as long as the process and is never joined, so
 // a test that ends the process (or a forked child of a death test) never waits for it.
@@ -81,15 +74,8 @@ Watchdog& TheWatchdog()
 
 } // namespace
 
-void AddResetBeforeEachTest(std::function<void()> reset)
-{
-    Resets().push_back(std::move(reset));
-}
-
 void FreshProcessState::OnTestStart(const testing::TestInfo& test)
 {
-    for (const auto& reset : Resets())
-        reset();
     platform::ResetWindowingForTests();
     platform::ResetResourcesForTests();
     platform::ResetAudioForTests();

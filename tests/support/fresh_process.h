@@ -3,24 +3,20 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 
 #include <gtest/gtest.h>
 
 namespace testing_support {
 
-// Before every test: the resets added below run, then the window layer, the registered resources, and the device
-// and sound faults start over. A test still running after kTestTimeLimit ends the process with its name on standard
-// error, so a hang is reported as a failure even when no test runner watches the time.
+// Before every test: the window layer, the registered resources, and the device and sound faults start over. A test
+// still running after kTestTimeLimit ends the process with its name on standard error, so a hang is reported as a
+// failure even when no test runner watches the time (and before `make test`'s own limit of 300 s ends it unnamed).
 class FreshProcessState : public testing::EmptyTestEventListener {
 public:
-    static constexpr std::chrono::seconds kTestTimeLimit { 300 };
+    static constexpr std::chrono::seconds kTestTimeLimit { 240 };
 
     void OnTestStart(const testing::TestInfo& test) override;
     void OnTestEnd(const testing::TestInfo& test) override;
 };
-
-// A reset of state held above the platform layer (a singleton of the engine, a cache), run before every test.
-void AddResetBeforeEachTest(std::function<void()> reset);
 
 } // namespace testing_support

@@ -62,8 +62,14 @@ TEST(SoundSource, StereoReadsStopAtTheTotalAndInWholeFrames)
     EXPECT_EQ(ReadAll(source, 22050), 11025u * 4 - 22048u);
 }
 
+// The lookup is process-wide: it is taken away again however the test ends.
+struct LookupGuard {
+    ~LookupGuard() { CSoundSource::SetResourceLookup(nullptr); }
+};
+
 TEST(SoundSource, ResourceSoundsComeThroughTheLookupAndLoseTwentyMilliseconds)
 {
+    LookupGuard guard;
     static std::vector<BYTE> stereo = EncodeTone(44100, 2, 44100);
     static std::vector<BYTE> mono = EncodeTone(22050, 1, 22050);
     CSoundSource none;
