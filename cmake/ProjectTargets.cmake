@@ -39,7 +39,7 @@ function(im_test target)
     PROPERTIES LABELS ${A_LABEL}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_TIMEOUT 60)
-  add_test(NAME ${target}.whole COMMAND ${target} --gtest_shuffle --gtest_brief=1
+  add_test(NAME ${target}.whole COMMAND ${target} --gtest_shuffle
            WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(${target}.whole PROPERTIES LABELS "${A_LABEL};whole")
 endfunction()

@@ -122,4 +122,28 @@ TEST_F(SiblingStoreTest, InMemoryEntriesMakeTheStoreExist)
     FreeLibrary(store);
 }
 
+// Between tests the registry starts over; a store still loaded then keeps what it had read and reads its folder.
+TEST_F(SiblingStoreTest, ResetForgetsRegistrationsButNotWhatALoadedStoreRead)
+{
+    static const BYTE picture[] = { 4 };
+    platform::RegisterOwnResource(180, picture, sizeof picture);
+    platform::RegisterNamedBlob("bravo_sound", picture, sizeof picture);
+    platform::RegisterSiblingResource(L"Animations.dll", 14464, { 1, 2 });
+    platform::RegisterSiblingResource(L"Animations.dll", 14465, { 3 });
+    HMODULE store = LoadLibraryExW(L"Animations.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(store, nullptr);
+    EXPECT_EQ(Read(store, 14464), (std::vector<BYTE> { 1, 2 }));
+
+    platform::ResetResourcesForTests();
+    EXPECT_EQ(FindResourceW(GetModuleHandleW(nullptr), MAKEINTRESOURCE(180), RT_RCDATA), nullptr);
+    EXPECT_FALSE(platform::FindNamedBlob("bravo_sound"));
+    EXPECT_EQ(LoadLibraryExW(L"Animations.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr)
+        << "no in-memory entry and no folder beside the executable";
+    EXPECT_EQ(Read(store, 14464), (std::vector<BYTE> { 1, 2 })) << "already read";
+    EXPECT_TRUE(Read(store, 14465).empty()) << "the forgotten entry is not read through a dangling table";
+    WriteResource("14466", { 6 });
+    EXPECT_EQ(Read(store, 14466), (std::vector<BYTE> { 6 })) << "the folder it was loaded from";
+    EXPECT_TRUE(FreeLibrary(store));
+}
+
 } // namespace

@@ -272,3 +272,34 @@ TEST_F(Queue, IdleWaitUnderATestClockAdvancesTheClockInsteadOfSleeping)
 }
 
 } // namespace
+
+// Between tests the window layer starts over as in a new process, without calling any window procedure.
+TEST(FreshState, ResetForgetsWindowsClassesMessagesAndInput)
+{
+    HWND hwnd = nullptr;
+    {
+        platform::HeadlessInput input;
+        hwnd = testing_window::CreateRecordingWindow(L"ResetWindow", 0, 0);
+        ASSERT_NE(hwnd, nullptr);
+        ShowWindow(hwnd, SW_SHOW);
+        input.MoveTo(5, 5);
+        input.KeyDown(VK_SHIFT);
+        PostMessageW(hwnd, WM_USER, 0, 0);
+        PostQuitMessage(2);
+        ShowCursor(FALSE);
+    }
+    testing_window::Received().clear();
+
+    platform::ResetWindowingForTests();
+    EXPECT_TRUE(testing_window::Received().empty());
+    EXPECT_FALSE(IsWindow(hwnd));
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) << "no message, paint or quit is left";
+    EXPECT_EQ(GetAsyncKeyState(VK_SHIFT), 0);
+    EXPECT_EQ(platform::CursorDisplayCount(), 0);
+    EXPECT_NE(platform::HeadlessBackend::Current(), nullptr);
+    EXPECT_EQ(platform::HeadlessBackend::Current()->Target(), nullptr);
+    HWND again = testing_window::CreateRecordingWindow(L"ResetWindow", 0, 0);
+    EXPECT_NE(again, nullptr) << "the class can be registered again";
+    EXPECT_TRUE(DestroyWindow(again));
+}

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <optional>
 #include <random>
 #include <stdexcept>
@@ -74,10 +75,12 @@ TEST_F(TheoraViewTest, OpenPreparesFrameZeroBehindABlackTexture)
     const std::vector<DWORD> ids = LiveFrameTextures();
     ASSERT_EQ(ids.size(), 2u);
     const IMTexture* shown = rm_->GetTextureRecord(ids[0]);
-    // The number counts the clips the process has opened; 0 only for its first.
+    // The number counts the clips the process has opened: 0 for its first, checked in a child that runs this test
+    // alone, since earlier tests of this process may have opened clips.
     ASSERT_TRUE(shown->name.starts_with(L"IMTheoraView1"));
     const std::wstring number = shown->name.substr(13);
     EXPECT_EQ(rm_->GetTextureRecord(ids[1])->name, L"IMTheoraView2" + number);
+    EXPECT_EXIT(std::exit(number == L"0" ? 0 : 1), testing::ExitedWithCode(0), "") << "the first clip of a process";
     EXPECT_EQ(shown->image_rect.right, 320);
     EXPECT_EQ(shown->image_rect.bottom, 240);
     EXPECT_EQ(shown->texture_width, 512);
