@@ -14,8 +14,8 @@ packages=(
   # platform layer
   libsdl2-dev libfreetype-dev libfontconfig-dev libcups2-dev libcairo2-dev
   fonts-liberation fonts-dejavu-core
-  # reading printed pages back in tests
-  poppler-utils
+  # a private print scheduler for the tests, and reading printed pages back
+  cups-daemon cups-client poppler-utils
 )
 asset_packages=(
   python3 python3-cairo espeak-ng vorbis-tools sox
