@@ -34,6 +34,8 @@ constexpr POINT kCloudAt { 137, 100 };
 constexpr POINT kClipOffset { 93, 76 };
 constexpr int kClipWidth = 320;
 constexpr int kClipHeight = 200;
+// The clip lies above the cloud, whose interior is opaque, though it is made first.
+constexpr int kClipLayer = 1;
 // Twelve frames per second, in sixty-thousandths of a second.
 constexpr int32_t kClipPeriod = 5000;
 
@@ -89,7 +91,7 @@ Praise BuildPraise(IMDialog* window, POINT cloud_at, int index)
 {
     const PraisePair& pair = kPraisePairs[std::clamp(index, 0, int(kPraisePairs.size()) - 1)];
     auto* popup = new IMDialog(window, nullptr, 0);
-    auto* clip = new Clip(popup);
+    auto* clip = new Clip(popup, kClipLayer);
     Picture* cloud = AddCloud(popup, cloud_at);
     SayWord(pair);
     OpenClip(clip, pair);
