@@ -108,7 +108,11 @@ std::vector<std::wstring> SheetNames(const DOMDocument& document)
     return names;
 }
 
-std::vector<std::vector<std::wstring>> SheetRows(const DOMDocument& document, const std::wstring& sheet)
+namespace {
+
+// What read(data) makes of each Data element of each Row of the named worksheet, in document order.
+template <class Read>
+std::vector<std::vector<std::wstring>> SheetCells(const DOMDocument& document, const std::wstring& sheet, Read read)
 {
     std::vector<std::vector<std::wstring>> rows;
     for (DOMElement* worksheet : Children(*document.getDocumentElement(), u"Worksheet")) {
@@ -117,8 +121,21 @@ std::vector<std::vector<std::wstring>> SheetRows(const DOMDocument& document, co
         for (DOMElement* row : Children(*worksheet, u"Row")) {
             rows.emplace_back();
             for (DOMElement* data : Children(*row, u"Data"))
-                rows.back().push_back(report::WideOf(data->getTextContent()));
+                rows.back().push_back(read(*data));
         }
     }
     return rows;
+}
+
+} // namespace
+
+std::vector<std::vector<std::wstring>> SheetRows(const DOMDocument& document, const std::wstring& sheet)
+{
+    return SheetCells(document, sheet, [](const DOMElement& data) { return report::WideOf(data.getTextContent()); });
+}
+
+std::vector<std::vector<std::wstring>> SheetRowTypes(const DOMDocument& document, const std::wstring& sheet)
+{
+    return SheetCells(document, sheet,
+        [](const DOMElement& data) { return report::WideOf(data.getAttributeNS(kSpreadsheetNs, u"Type")); });
 }

@@ -6,7 +6,8 @@
 #include "platform/audio_test.h"
 #include "platform/sync.h"
 
-ScreenRun::ScreenRun()
+ScreenRun::ScreenRun(bool own_window)
+    : own_window_(own_window)
 {
     RegisterEmbeddedAssets();
     // Every pass waits for the streaming threads, so the sounds follow the test clock.
@@ -14,12 +15,14 @@ ScreenRun::ScreenRun()
     settle_ = [this] { platform::Settle(), input.At(1, settle_); };
     input.At(0, settle_);
     const RECT rect { 0, 0, 800, 600 };
-    window_ = IMWindow::Create(nullptr, &rect, L"Проверка", false, nullptr);
+    if (own_window_)
+        window_ = IMWindow::Create(nullptr, &rect, L"Проверка", false, nullptr);
 }
 
 ScreenRun::~ScreenRun()
 {
-    delete window_;
+    if (own_window_)
+        delete window_;
 }
 
 void ScreenRun::RunFor(DWORD ms)
