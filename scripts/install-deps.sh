@@ -17,6 +17,7 @@ packages=(
   # reading printed pages back in tests
   poppler-utils
 )
+# The praise clips' encoder is compiled with the toolchain, pkg-config and libtheora-dev listed above.
 asset_packages=(
   python3 python3-cairo espeak-ng vorbis-tools sox
 )

@@ -244,13 +244,18 @@ def _cloud_pieces(ctx, grow=0.0, dx=0.0, dy=0.0):
         ctx.arc(x + dx, y + dy, r + grow, 0, 2 * math.pi)
 
 
-def _star(ctx, x, y, r):
+def star_path(ctx, x, y, r, turn=0.0):
+    """A five-pointed star of outer radius r, a point up unless turned (radians)."""
     ctx.new_path()
     for k in range(10):
-        a = -math.pi / 2 + k * math.pi / 5
+        a = turn - math.pi / 2 + k * math.pi / 5
         d = r if k % 2 == 0 else r * 0.45
         ctx.line_to(x + d * math.cos(a), y + d * math.sin(a))
     ctx.close_path()
+
+
+def _star(ctx, x, y, r):
+    star_path(ctx, x, y, r)
     ctx.set_source_rgb(*draw.rgb(STAR))
     ctx.fill_preserve()
     ctx.set_line_width(1.5)

@@ -35,7 +35,16 @@ SOUNDS = {
     "otlichno_sound": (44100, 0.3, 2.0, False),
     "ura_sound": (22050, 0.3, 2.0, False),
 }
-TOOLS = ("espeak-ng", "sox", "oggenc")
+CLIPS = ["praise_clip_%d" % n for n in range(5)]
+TOOLS = ("espeak-ng", "sox", "oggenc", "g++", "pkg-config")
+
+
+def _has_cairo():
+    try:
+        import cairo  # noqa: F401
+    except ImportError:
+        return False
+    return True
 
 
 def _path(name):
@@ -145,6 +154,62 @@ class SoundTest(unittest.TestCase):
         self.assertTrue(any(loud_at(samples, rate, app_sounds.MARKER_HIDDEN + 0.1 * k) for k in range(1, 20)))
 
 
+def ogg_pages(path):
+    """[(serial, header type, granule position, packet bytes of the page)] of an Ogg file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    pages, at = [], 0
+    while at < len(data):
+        if data[at:at + 4] != b"OggS":
+            raise ValueError("no page at %d" % at)
+        kind = data[at + 5]
+        granule = int.from_bytes(data[at + 6:at + 14], "little", signed=True)
+        serial = int.from_bytes(data[at + 14:at + 18], "little")
+        segments = data[at + 26]
+        body = sum(data[at + 27:at + 27 + segments])
+        start = at + 27 + segments
+        pages.append((serial, kind, granule, data[start:start + body]))
+        at = start + body
+    return pages
+
+
+class ClipTest(unittest.TestCase):
+    def test_clips_are_lone_theora_streams_of_the_praise_shape(self):
+        serials = set()
+        for name in CLIPS:
+            pages = ogg_pages(_path(name + ".ogv"))
+            self.assertEqual(len({serial for serial, _, _, _ in pages}), 1, name)
+            serials.add(pages[0][0])
+            header = pages[0][3]
+            self.assertEqual(header[:7], b"\x80theora", name)
+            frame_size = (int.from_bytes(header[10:12], "big") * 16, int.from_bytes(header[12:14], "big") * 16)
+            picture = (int.from_bytes(header[14:17], "big"), int.from_bytes(header[17:20], "big"))
+            offset = (header[20], header[21])
+            rate = (int.from_bytes(header[22:26], "big"), int.from_bytes(header[26:30], "big"))
+            flags = int.from_bytes(header[40:42], "big")  # quality, keyframe shift, pixel format
+            shift, pixel_format = (flags >> 5) & 31, (flags >> 3) & 3
+            self.assertEqual((frame_size, picture, offset, rate, pixel_format),
+                             ((320, 240), (320, 240), (0, 0), (12, 1), 0), name)
+            # The last granule position counts the frames: keyframe number and frames since.
+            granule = pages[-1][2]
+            frames = (granule >> shift) + (granule & ((1 << shift) - 1))
+            self.assertTrue(30 <= frames <= 36, (name, frames))
+            self.assertEqual(pages[-1][1] & 4, 4, "the stream ends")
+        self.assertEqual(len(serials), len(CLIPS))
+
+    @unittest.skipUnless(_has_cairo(), "this interpreter lacks the cairo bindings")
+    def test_clip_frames_are_white_at_the_edges_and_show_the_hero(self):
+        from assets.generators import praise_clips
+        for n in range(len(CLIPS)):
+            rgb = praise_clips.frame(n, praise_clips.FRAMES // 2)
+            edge = [rgb[3 * (y * 320 + x):3 * (y * 320 + x) + 3] for x, y in ((0, 0), (319, 0), (0, 239), (319, 239))]
+            self.assertEqual(set(edge), {b"\xff\xff\xff"}, n)
+            x, y = praise_clips.HERO_AT
+            y = int(y * 240 / 200)
+            hero = [rgb[3 * (yy * 320 + x):3 * (yy * 320 + x) + 3] for yy in range(y - 30, y + 30, 6)]
+            self.assertTrue(any(p[0] > 200 and p[2] < 120 for p in hero), n)
+
+
 class ManifestTest(unittest.TestCase):
     def test_every_generated_file_is_embedded_once_under_its_name(self):
         with open(os.path.join(ASSETS, "manifest.txt"), encoding="utf-8") as f:
@@ -165,7 +230,7 @@ class ManifestTest(unittest.TestCase):
 class RegenerationTest(unittest.TestCase):
     def test_generators_reproduce_the_committed_files(self):
         with tempfile.TemporaryDirectory() as out:
-            for script in ("app_pictures.py", "app_sounds.py"):
+            for script in ("app_pictures.py", "app_sounds.py", "praise_clips.py"):
                 subprocess.run([sys.executable, os.path.join(HERE, script), out], check=True)
             made = sorted(os.listdir(out))
             self.assertEqual(made, sorted(os.listdir(APP_DIR)))
