@@ -24,7 +24,6 @@ const std::array<PraisePair, 5> kPraisePairs { {
 
 namespace {
 
-using IMDialog = IMDialogBase<IMEmptyView>;
 using Clip = IMAnimationBase<IMTheoraView>;
 using Picture = IMStaticPictureBase<IMTextureView>;
 

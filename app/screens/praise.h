@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "engine/controls/dialog_base.h"
+#include "app/screens/labels.h"
 
 struct PraisePair {
     // The name of the word's Ogg Vorbis blob, which is also its memory voice's name.
@@ -23,10 +23,8 @@ int PraiseIndex(int r);
 // the clip's end the pop-up closes and so does scene, when given; the pop-up also closes with the scene, so a
 // praise never outlives the scene it belongs to. A clip that cannot be played ends the praise at the next frame,
 // as if it had ended. Returns the pop-up.
-IMDialogBase<IMEmptyView>* ShowPraisePopup(
-    IMDialogBase<IMEmptyView>* window, int x, int y, int index, IMDialogBase<IMEmptyView>* scene);
+IMDialog* ShowPraisePopup(IMDialog* window, int x, int y, int index, IMDialog* scene);
 
 // The pop-up in window with the cloud at (137, 100) and an Exit picture at the top right, whose click closes
 // target. The clip's end takes the clip and the cloud away; the rest stays until target closes. Returns the pop-up.
-IMDialogBase<IMEmptyView>* ShowPraisePopupWithExit(
-    IMDialogBase<IMEmptyView>* window, int index, IMDialogBase<IMEmptyView>* target);
+IMDialog* ShowPraisePopupWithExit(IMDialog* window, int index, IMDialog* target);

@@ -4,11 +4,11 @@
 
 #include <string>
 
+#include "app/screens/labels.h"
 #include "engine/controls/button_base.h"
-#include "engine/controls/dialog_base.h"
 
 struct ResultsScreen {
-    IMDialogBase<IMEmptyView>* dialog;
+    IMDialog* dialog;
     IMButtonBase<IMStateView>* print;
     IMButtonBase<IMStateView>* save_as;
     IMButtonBase<IMStateView>* retry;
@@ -24,7 +24,7 @@ struct ResultsTexts {
 
 // The screen as a full-screen dialog in window, its pictures, texts and buttons made in drawing order; the
 // caller connects the buttons. The texts are copies: they do not follow later changes.
-ResultsScreen BuildResultsScreen(IMDialogBase<IMEmptyView>* window, const ResultsTexts& texts);
+ResultsScreen BuildResultsScreen(IMDialog* window, const ResultsTexts& texts);
 
 // A button that must not be used: disabled (it shows its disabled picture and ignores clicks) and tinted grey.
 void GreyOut(IMButtonBase<IMStateView>* button);

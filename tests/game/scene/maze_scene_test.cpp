@@ -22,7 +22,6 @@ namespace {
 using IMDialog = IMDialogBase<IMEmptyView>;
 using Rows = std::vector<std::vector<std::wstring>>;
 
-
 class PraisedApp : public App {
 public:
     void ShowPraiseNoExit(int x, int y) override { praises.push_back(POINT { x, y }); }
