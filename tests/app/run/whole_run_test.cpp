@@ -13,6 +13,7 @@
 #include "engine/views/theora_view.h"
 #include "game/tumbil.h"
 #include "platform/resources.h"
+#include "platform/utf8.h"
 #include "tests/app/screens/screen_run.h"
 #include "tests/game/scene/maze_route.h"
 #include "tests/report/workbook_fixture.h"
@@ -122,6 +123,13 @@ protected:
         run_.RunFor(5);
         ASSERT_NE(Results(), nullptr);
     }
+    // The one file in the product folder.
+    std::filesystem::path Workbook() const
+    {
+        const auto files = FilesIn(folder_ / "TIRQ");
+        EXPECT_EQ(files, std::vector<std::filesystem::path> { platform::ToUtf8(kExerciseCaption) + ".xls" });
+        return files.empty() ? std::filesystem::path() : folder_ / "TIRQ" / files.front();
+    }
     // Closes the program as its Close button does and reads the pupil's sheet back.
     Rows CloseAndRead(const std::wstring& pupil, Rows* types = nullptr)
     {
@@ -129,8 +137,7 @@ protected:
         run_.RunFor(50);
         App::Release();
         app_ = nullptr;
-        const auto file = folder_ / "TIRQ" / (std::wstring(kExerciseCaption) + L".xls");
-        const auto document = ParseStrictly(ReadBytes(file));
+        const auto document = ParseStrictly(ReadBytes(Workbook()));
         if (types)
             *types = SheetRowTypes(*document, pupil);
         return SheetRows(*document, pupil);
@@ -176,8 +183,8 @@ TEST_F(WholeRunTest, RunFromStartToResultsWritesItsRowsInOrder)
     EXPECT_EQ(cloud->GetRect().top, 100);
     EXPECT_EQ(ChildrenOf<Clip>(praise).front()->GetRect().left, 230);
     EXPECT_EQ(ChildrenOf<Clip>(praise).front()->GetRect().top, 176);
-    run_.RunFor(1200);
     EXPECT_TRUE(AnyWordPlays());
+    run_.RunFor(1200);
     run_.SavePng("whole_run_praise.png");
 
     ASSERT_TRUE(run_.RunUntil([&] { return Results() != nullptr; }, 10'000));
@@ -272,8 +279,7 @@ TEST_F(WholeRunTest, ExitButtonEndsTheProgramWithTheWorkbookSaved)
     run_.RunFor(50);
     App::Release();
     app_ = nullptr;
-    const auto file = folder_ / "TIRQ" / (std::wstring(kExerciseCaption) + L".xls");
-    EXPECT_EQ(SheetRows(*ParseStrictly(ReadBytes(file)), L"Маша").size(), 4u);
+    EXPECT_EQ(SheetRows(*ParseStrictly(ReadBytes(Workbook())), L"Маша").size(), 4u);
 }
 
 TEST_F(WholeRunTest, WithoutANamePrintAndSaveAsAreGreyedAndDoNothing)
