@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -259,7 +260,9 @@ TEST_F(WholeRunTest, EnterAfterAClickOnTheResultsStartsTheMazeAgainOnce)
     EXPECT_EQ(starts, 2);
 }
 
-TEST_F(WholeRunTest, RetryShowsTheStartScreenAndTheNextStartRunsTheMazeAgain)
+// Retry leads through the start screen and the instruction to the maze again; Exit then ends the program with
+// both runs in the workbook.
+TEST_F(WholeRunTest, RetryRunsTheExerciseAgainAndExitSavesBothRuns)
 {
     StartAs(L"Маша");
     EndScene();
@@ -269,17 +272,12 @@ TEST_F(WholeRunTest, RetryShowsTheStartScreenAndTheNextStartRunsTheMazeAgain)
     EXPECT_NE(ScreenWith<Button>(), nullptr) << "the start screen";
     StartAs(L"Маша");
     EXPECT_EQ(Hero()->GetCell(), kStartCell);
-}
-
-TEST_F(WholeRunTest, ExitButtonEndsTheProgramWithTheWorkbookSaved)
-{
-    StartAs(L"Маша");
     EndScene();
     ClickAt(765, 32);
     run_.RunFor(50);
     App::Release();
     app_ = nullptr;
-    EXPECT_EQ(SheetRows(*ParseStrictly(ReadBytes(Workbook())), L"Маша").size(), 4u);
+    EXPECT_EQ(SheetRows(*ParseStrictly(ReadBytes(Workbook())), L"Маша").size(), 8u);
 }
 
 TEST_F(WholeRunTest, WithoutANamePrintAndSaveAsAreGreyedAndDoNothing)
@@ -288,14 +286,27 @@ TEST_F(WholeRunTest, WithoutANamePrintAndSaveAsAreGreyedAndDoNothing)
     EndScene();
     run_.RunFor(5);
     IMDialog* results = Results();
-    const auto buttons = ChildrenOf<Button>(results);
-    ASSERT_EQ(buttons.size(), 5u);
-    for (Button* button : { buttons[0], buttons[1] }) {
-        EXPECT_FALSE(button->IsEnabled());
-        EXPECT_EQ(button->GetColor(), 0xFF808080u);
+    // Texts by their top-left corners (x -1: centred); the empty name keeps its place.
+    const std::vector<std::tuple<std::wstring, int, int>> texts { { L"мелунарий", -1, 10 }, { L"Пестромир", -1, 35 },
+        { kDone, -1, 150 }, { L"Номер ЦОР:", 30, 250 }, { L"04271", 135, 250 }, { L"Название:", 30, 300 },
+        { L"Игра «Тумбилиада»", 135, 300 }, { L"Ученик:", 30, 350 }, { L"", 135, 350 }, { L"Статистика:", 30, 465 } };
+    EXPECT_EQ(ChildrenOf<Label>(results).size(), texts.size()) << "no statistic is shown";
+    for (const auto& [text, x, y] : texts) {
+        const Label* label = LabelIn(results, text);
+        ASSERT_NE(label, nullptr) << platform::ToUtf8(text);
+        const RECT r = label->GetRect();
+        EXPECT_EQ(r.left, x < 0 ? 400 - (r.right - r.left) / 2 : x) << platform::ToUtf8(text);
+        EXPECT_EQ(r.top, y) << platform::ToUtf8(text);
     }
-    EXPECT_TRUE(buttons[2]->IsEnabled());
-    EXPECT_NE(LabelIn(results, L""), nullptr) << "an empty name after its label";
+    const auto buttons = ChildrenOf<Button>(results);
+    const std::vector<POINT> corners { { 30, 490 }, { 128, 490 }, { 535, 490 }, { 660, 490 }, { 755, 22 } };
+    ASSERT_EQ(buttons.size(), corners.size());
+    for (size_t i = 0; i < corners.size(); ++i) {
+        EXPECT_EQ(buttons[i]->GetRect().left, corners[i].x);
+        EXPECT_EQ(buttons[i]->GetRect().top, corners[i].y);
+        EXPECT_EQ(buttons[i]->IsEnabled(), i >= 2);
+        EXPECT_EQ(buttons[i]->GetColor(), i < 2 ? 0xFF808080u : 0xFFFFFFFFu);
+    }
     run_.SavePng("results_without_report.png");
     const size_t screens = ChildrenOf<IMDialog>(run_.Window()).size();
     ClickAt(72, 513);

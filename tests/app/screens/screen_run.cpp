@@ -45,11 +45,6 @@ bool ScreenRun::RunUntil(const std::function<bool()>& condition, DWORD limit_ms)
     return held;
 }
 
-uint32_t ScreenRun::Pixel(int x, int y) const
-{
-    return presenter_.Pixel(x, y) & 0xFFFFFF;
-}
-
 void ScreenRun::SavePng(const std::string& name) const
 {
     const auto path = std::filesystem::current_path() / name;

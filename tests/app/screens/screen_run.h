@@ -31,8 +31,6 @@ public:
     void RunFor(DWORD ms);
     // Runs until the condition holds after a frame pass, for at most limit_ms; true when it held.
     bool RunUntil(const std::function<bool()>& condition, DWORD limit_ms = 20'000);
-    // The pixel of the last frame shown, as 0xRRGGBB.
-    uint32_t Pixel(int x, int y) const;
     // Saves the last frame shown into the test's working folder.
     void SavePng(const std::string& name) const;
 
