@@ -1,7 +1,6 @@
 // The instance, the chain of scenes and the statistics rows.
 #include "app/core/im_app.h"
 
-#include <cstdlib>
 #include <ctime>
 #include <iterator>
 

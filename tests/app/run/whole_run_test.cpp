@@ -196,6 +196,8 @@ TEST_F(WholeRunTest, RunFromStartToResultsWritesItsRowsInOrder)
     EXPECT_EQ(name->GetRect().left, 135);
     EXPECT_EQ(name->GetRect().top, 350);
     run_.RunFor(5);
+    for (Button* button : ChildrenOf<Button>(Results()))
+        EXPECT_TRUE(button->IsEnabled()) << "Print and Save As too, with a report";
     run_.SavePng("results_with_report.png");
 
     Rows types;
