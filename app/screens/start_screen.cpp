@@ -5,15 +5,11 @@
 #include <boost/bind/bind.hpp>
 
 #include "engine/controls/picture_factories.h"
-#if __has_include("widgets/edit_bar.h")
 #include "widgets/edit_bar.h"
 #include "widgets/scroll.h"
-#define HAVE_WIDGETS 1
-#endif
 
 namespace {
 
-#if HAVE_WIDGETS
 // The frame that clips the description, in the pop-up.
 constexpr RECT kDescriptionFrame { 119, 187, 119 + 593, 187 + 236 };
 constexpr RECT kScrollBar { 712, 187, 726, 427 };
@@ -56,7 +52,6 @@ IMDialog* BuildDescription(IMDialog* popup, const std::wstring& text, IMScroll**
     *scroll = bar;
     return panel;
 }
-#endif
 
 } // namespace
 
@@ -73,16 +68,12 @@ StartScreen BuildStartScreen(IMDialog* window, const StartScreenTexts& texts, bo
     CreateLabel(popup, 30, 152, L"Название:", 18, true);
     CreateLabel(popup, 135, 152, texts.title, 18);
     CreateLabel(popup, 30, 188, L"Описание:", 18, true);
-#if HAVE_WIDGETS
     screen.description = BuildDescription(popup, texts.description, &screen.scroll);
-#endif
     CreateLabel(popup, 30, 460, L"Ученик:", 18, true);
-#if HAVE_WIDGETS
     screen.name = new IMEditBar(popup);
     screen.name->SetRect(RECT { 0, 0, 520, 20 });
     screen.name->SetPos(135, 460);
     screen.name->SetFocus(true);
-#endif
     screen.start = CreateButton(popup, 690, 450, L"StartPopStartButton", L"StartPopStartButton",
         L"StartPopStartButtonNuv", L"StartPopStartButtonKlick");
     screen.exit = CreateButton(popup, 755, 22, L"ExitButton", L"", L"", L"");
@@ -111,10 +102,5 @@ long ScrollDescription(int position, IMDialog* panel)
 
 std::wstring NameFieldText(IMEditBar* bar)
 {
-#if HAVE_WIDGETS
     return bar ? bar->GetText() : std::wstring();
-#else
-    (void)bar;
-    return {};
-#endif
 }
