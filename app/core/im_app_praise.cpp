@@ -1,5 +1,4 @@
 // The praise pop-up's two variants, with the pair drawn from the runtime's generator.
-#include <boost/bind/bind.hpp>
 
 #include "app/core/app.h"
 #include "app/core/im_app.h"

@@ -3,7 +3,9 @@
 #include <filesystem>
 
 #include "assets/embedded_assets.h"
+#include "engine/resources/resource_manager.h"
 #include "platform/audio_test.h"
+#include "platform/resources.h"
 #include "platform/sync.h"
 
 ScreenRun::ScreenRun(bool own_window)
@@ -49,4 +51,14 @@ void ScreenRun::SavePng(const std::string& name) const
 {
     const auto path = std::filesystem::current_path() / name;
     ASSERT_TRUE(presenter_.SavePng(path.string()));
+}
+
+bool WordPlays(const char* word)
+{
+    IMResourceManager* rm = IMResourceManager::Instance();
+    const platform::Blob blob = platform::FindNamedBlob(word);
+    const std::string name = word;
+    CSoundStream* voice
+        = rm->FindVoice(rm->CreateVoiceFromMemory(std::wstring(name.begin(), name.end()), blob.data, DWORD(blob.size)));
+    return voice && voice->IsPlaying();
 }

@@ -44,6 +44,9 @@ private:
     bool own_window_;
 };
 
+// True while the memory voice of the named word plays.
+bool WordPlays(const char* word);
+
 // The live children of a dialog that have the given type, in drawing order.
 template <class C> std::vector<C*> ChildrenOf(const IMDialogBase<IMEmptyView>* dialog)
 {

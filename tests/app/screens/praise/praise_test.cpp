@@ -53,16 +53,6 @@ protected:
         const auto clips = ChildrenOf<Clip>(popup);
         return clips.empty() ? nullptr : clips.front();
     }
-    static bool WordPlays(const char* word)
-    {
-        IMResourceManager* rm = IMResourceManager::Instance();
-        const platform::Blob blob = platform::FindNamedBlob(word);
-        const std::string name = word;
-        CSoundStream* voice = rm->FindVoice(
-            rm->CreateVoiceFromMemory(std::wstring(name.begin(), name.end()), blob.data, DWORD(blob.size)));
-        return voice && voice->IsPlaying();
-    }
-
     ScreenRun run_;
     IMDialog* scene_ = nullptr;
     int scenes_closed_ = 0;
