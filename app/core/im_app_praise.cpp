@@ -8,12 +8,17 @@
 
 template <class T> void IMApp<T>::ShowPraise(Dialog* target)
 {
+    if (!main_window_)
+        return;
     ShowPraisePopupWithExit(main_window_, PraiseIndex(platform::NextRandom()), target);
 }
 
-// The praise belongs to the scene running now: its clip's end closes that scene, and nothing later.
+// The praise belongs to the scene running now: its clip's end closes that scene, and nothing later. Without a
+// main window there is nowhere to show it, and nothing would ever end it.
 template <class T> void IMApp<T>::ShowPraiseNoExit(int x, int y)
 {
+    if (!main_window_)
+        return;
     ShowPraisePopup(main_window_, x, y, PraiseIndex(platform::NextRandom()), current_scene_dialog_);
 }
 

@@ -8,6 +8,8 @@
 
 template <class T> void IMApp<T>::ShowResults()
 {
+    if (!main_window_)
+        return;
     const ResultsScreen screen = BuildResultsScreen(main_window_, { catalogue_number_, title_, pupil_name_ });
     if (report_) {
         IMControl::ConnectClick(screen.print, boost::bind(&IMApp::OnPrint, this));
