@@ -1,5 +1,8 @@
 // The exercise as a pupil meets it: start screen, name, Enter, the spoken instruction with its timed marker, the
 // input-help page, Space, the maze; and the instruction cut short with Esc.
+#include <algorithm>
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include "app/screens/instruction.h"
@@ -9,6 +12,14 @@
 #include "widgets/edit_bar.h"
 
 namespace {
+
+int Loudest(const std::vector<int16_t>& samples)
+{
+    int loudest = 0;
+    for (int16_t s : samples)
+        loudest = std::max(loudest, std::abs(int(s)));
+    return loudest;
+}
 
 class ExerciseTest : public AppTest {
 protected:
@@ -77,6 +88,7 @@ TEST_F(ExerciseTest, NameEnterInstructionHelpPageSpaceThenTheMaze)
     EXPECT_EQ(PicturesOf(instruction, L"MOUSE").size(), 1u);
     EXPECT_GE(built - started_at_, 8000) << "the instruction speaks for at least 8 s";
     Snapshot("input_help");
+    platform::AudioCapture capture;
     const std::pair<int64_t, bool> blink[]
         = { { 480, false }, { 520, true }, { 980, true }, { 1020, false }, { 1480, false }, { 1520, true } };
     for (const auto& [at, hidden] : blink) {
@@ -88,8 +100,13 @@ TEST_F(ExerciseTest, NameEnterInstructionHelpPageSpaceThenTheMaze)
     EXPECT_TRUE(app_->IsInstructionPlaying()) << "only Space leaves the page";
     EXPECT_EQ(app_->GetCurrentSceneDialog(), nullptr);
 
+    EXPECT_GT(Loudest(capture.Samples()), 1000) << "the page speaks";
+
     Press(VK_SPACE);
-    RunFor(2);
+    RunFor(50);
+    capture.Clear();
+    RunFor(500);
+    EXPECT_EQ(Loudest(capture.Samples()), 0) << "Space stops the page's voice at once";
     EXPECT_FALSE(app_->IsInstructionPlaying());
     ASSERT_NE(app_->GetCurrentSceneDialog(), nullptr);
     EXPECT_EQ(app_->GetSceneDialog(), app_->GetCurrentSceneDialog()) << "the maze fills the scene dialog";
