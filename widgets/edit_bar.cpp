@@ -2,21 +2,12 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "engine/controls/picture_factories.h"
+#include "widgets/place.h"
+
 namespace {
 
 constexpr D3DCOLOR kTextColour = 0xFF000000u;
-
-IMEditBar::Picture* MakePicture(IMEditBar* bar, const wchar_t* name)
-{
-    auto* picture = new IMEditBar::Picture(bar, 0);
-    picture->SetPicture(name);
-    return picture;
-}
-
-void Place(IMControl* child, LONG x, LONG y, LONG width, LONG height)
-{
-    child->SetRect(RECT { x, y, x + width, y + height });
-}
 
 long FocusChild(IMControl* child, bool focus)
 {
@@ -29,13 +20,13 @@ long FocusChild(IMControl* child, bool focus)
 IMEditBar::IMEditBar(Dialog* parent)
     : IMDialogBase<IMEmptyView>(parent, nullptr, 0)
 {
-    background_ = MakePicture(this, L"EditBarBackGround");
+    background_ = CreatePicture(this, 0, 0, L"EditBarBackGround");
     for (Picture*& corner : corners_) {
-        corner = MakePicture(this, L"EditBarKaretka");
+        corner = CreatePicture(this, 0, 0, L"EditBarKaretka");
         corner->SetSize(1, 1);
     }
     for (Picture*& line : lines_)
-        line = MakePicture(this, L"EditBarKaretka");
+        line = CreatePicture(this, 0, 0, L"EditBarKaretka");
     edit_ = new IMTextEdit(this);
     ConnectFocus(this, boost::bind(&FocusChild, edit_, true));
     ConnectBlur(this, boost::bind(&FocusChild, edit_, false));
@@ -50,14 +41,14 @@ void IMEditBar::SetRect(const RECT& rect)
     IMDialogBase<IMEmptyView>::SetRect(rect);
     const LONG w = rect.right - rect.left;
     const LONG h = rect.bottom - rect.top;
-    Place(corners_[kTopLeft], 0, 0, 1, 1);
-    Place(corners_[kTopRight], w - 1, 0, 1, 1);
-    Place(corners_[kBottomLeft], 0, h - 1, 1, 1);
-    Place(corners_[kBottomRight], w - 1, h - 1, 1, 1);
-    Place(lines_[kLeft], 0, 1, 1, h - 2);
-    Place(lines_[kTop], 1, 0, w - 2, 1);
-    Place(lines_[kRight], w - 1, 1, 1, h - 2);
-    Place(lines_[kBottom], 1, h - 1, w - 2, 1);
+    PlaceView(corners_[kTopLeft], 0, 0, 1, 1);
+    PlaceView(corners_[kTopRight], w - 1, 0, 1, 1);
+    PlaceView(corners_[kBottomLeft], 0, h - 1, 1, 1);
+    PlaceView(corners_[kBottomRight], w - 1, h - 1, 1, 1);
+    PlaceView(lines_[kLeft], 0, 1, 1, h - 2);
+    PlaceView(lines_[kTop], 1, 0, w - 2, 1);
+    PlaceView(lines_[kRight], w - 1, 1, 1, h - 2);
+    PlaceView(lines_[kBottom], 1, h - 1, w - 2, 1);
     background_->SetRect(RECT { 1, 1, w - 1, h - 1 });
     edit_->SetRect(RECT { 3, 2, w - 1, h - 1 });
 }

@@ -4,23 +4,13 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "engine/controls/picture_factories.h"
 #include "engine/text/create_text.h"
+#include "widgets/place.h"
 
 namespace {
 
 constexpr D3DCOLOR kTextColour = 0xFF000000u;
-
-IMList::Picture* MakePicture(IMControl::Dialog* parent, const wchar_t* name)
-{
-    auto* picture = new IMList::Picture(parent, 0);
-    picture->SetPicture(name);
-    return picture;
-}
-
-void Place(IMControl* child, LONG x, LONG y, LONG width, LONG height)
-{
-    child->SetRect(RECT { x, y, x + width, y + height });
-}
 
 } // namespace
 
@@ -28,13 +18,13 @@ IMList::IMList(Dialog* parent)
     : IMViewControl<IMEmptyView>(parent, 0)
 {
     frameDialog_ = new Dialog(parent, nullptr, 0);
-    background_ = MakePicture(frameDialog_, L"EditBarBackGround");
+    background_ = CreatePicture(frameDialog_, 0, 0, L"EditBarBackGround");
     itemDialog_ = new Dialog(frameDialog_, nullptr, 0);
-    topLine_ = MakePicture(frameDialog_, L"EditBarKaretka");
-    bottomLine_ = MakePicture(frameDialog_, L"EditBarKaretka");
-    leftLine_ = MakePicture(frameDialog_, L"EditBarKaretka");
-    rightLine_ = MakePicture(frameDialog_, L"EditBarKaretka");
-    selection_ = MakePicture(itemDialog_, L"SelectionMask");
+    topLine_ = CreatePicture(frameDialog_, 0, 0, L"EditBarKaretka");
+    bottomLine_ = CreatePicture(frameDialog_, 0, 0, L"EditBarKaretka");
+    leftLine_ = CreatePicture(frameDialog_, 0, 0, L"EditBarKaretka");
+    rightLine_ = CreatePicture(frameDialog_, 0, 0, L"EditBarKaretka");
+    selection_ = CreatePicture(itemDialog_, 0, 0, L"SelectionMask");
     selection_->Hide();
 }
 
@@ -49,10 +39,10 @@ void IMList::SetRect(const RECT& rect)
     const RECT inner { 1, 1, w - 1, h - 1 };
     itemDialog_->SetRect(inner);
     background_->SetRect(inner);
-    Place(leftLine_, 0, 0, 1, h);
-    Place(topLine_, 0, 0, w, 1);
-    Place(bottomLine_, 0, h - 1, w, 1);
-    Place(rightLine_, w - 1, 0, 1, h);
+    PlaceView(leftLine_, 0, 0, 1, h);
+    PlaceView(topLine_, 0, 0, w, 1);
+    PlaceView(bottomLine_, 0, h - 1, w, 1);
+    PlaceView(rightLine_, w - 1, 0, 1, h);
 }
 
 IMList::Line* IMList::AddItem(const std::wstring& text)

@@ -5,7 +5,9 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "engine/controls/picture_factories.h"
 #include "engine/window/window.h"
+#include "widgets/place.h"
 
 namespace {
 
@@ -20,20 +22,13 @@ IMScroll::Button* MakeButton(IMScroll* bar, const wchar_t* picture)
     return button;
 }
 
-void Place(IMView* view, LONG x, LONG y, LONG width, LONG height)
-{
-    view->SetPos(x, y);
-    view->SetSize(width, height);
-}
-
 } // namespace
 
 IMScroll::IMScroll(Dialog* parent, const RECT* rect)
     : IMDialogBase<IMEmptyView>(parent, rect, 0)
 {
     using boost::placeholders::_1;
-    background_ = new Picture(this, 0);
-    background_->SetPicture(L"ScrollBackground");
+    background_ = CreatePicture(this, 0, 0, L"ScrollBackground");
     up_ = MakeButton(this, L"ScrollButtonUp");
     down_ = MakeButton(this, L"ScrollButtonDown");
     upperTrack_ = MakeButton(this, L"ScrollBackground");
@@ -97,11 +92,11 @@ void IMScroll::Layout()
     auto along = [&](int64_t value) { return range > 0 ? track * value / range : (value > position ? track : 0); };
     const int64_t above = along(position);
     const int64_t below = along(int64_t(position) + page);
-    Place(up_, 0, 0, LONG(w), LONG(w));
-    Place(upperTrack_, 0, LONG(w), LONG(w), LONG(above));
-    Place(down_, 0, LONG(h - w), LONG(w), LONG(w));
-    Place(lowerTrack_, 0, LONG(w + below), LONG(w), LONG(track - below));
-    Place(background_, 0, 0, LONG(w), LONG(h));
+    PlaceView(up_, 0, 0, LONG(w), LONG(w));
+    PlaceView(upperTrack_, 0, LONG(w), LONG(w), LONG(above));
+    PlaceView(down_, 0, LONG(h - w), LONG(w), LONG(w));
+    PlaceView(lowerTrack_, 0, LONG(w + below), LONG(w), LONG(track - below));
+    PlaceView(background_, 0, 0, LONG(w), LONG(h));
     if (!IsDragging())
         slider_->SetPos(0, LONG(w + above));
     slider_->SetSize(LONG(w), LONG(range > 0 ? track * page / range : track));

@@ -110,9 +110,7 @@ std::vector<std::wstring> SheetNames(const DOMDocument& document)
 
 namespace {
 
-// What read(data) makes of each Data element of each Row of the named worksheet, in document order.
-template <class Read>
-std::vector<std::vector<std::wstring>> SheetCells(const DOMDocument& document, const std::wstring& sheet, Read read)
+std::vector<std::vector<std::wstring>> SheetCells(const DOMDocument& document, const std::wstring& sheet, bool types)
 {
     std::vector<std::vector<std::wstring>> rows;
     for (DOMElement* worksheet : Children(*document.getDocumentElement(), u"Worksheet")) {
@@ -121,7 +119,8 @@ std::vector<std::vector<std::wstring>> SheetCells(const DOMDocument& document, c
         for (DOMElement* row : Children(*worksheet, u"Row")) {
             rows.emplace_back();
             for (DOMElement* data : Children(*row, u"Data"))
-                rows.back().push_back(read(*data));
+                rows.back().push_back(
+                    report::WideOf(types ? data->getAttributeNS(kSpreadsheetNs, u"Type") : data->getTextContent()));
         }
     }
     return rows;
@@ -131,11 +130,10 @@ std::vector<std::vector<std::wstring>> SheetCells(const DOMDocument& document, c
 
 std::vector<std::vector<std::wstring>> SheetRows(const DOMDocument& document, const std::wstring& sheet)
 {
-    return SheetCells(document, sheet, [](const DOMElement& data) { return report::WideOf(data.getTextContent()); });
+    return SheetCells(document, sheet, false);
 }
 
-std::vector<std::vector<std::wstring>> SheetRowTypes(const DOMDocument& document, const std::wstring& sheet)
+std::vector<std::vector<std::wstring>> SheetTypes(const DOMDocument& document, const std::wstring& sheet)
 {
-    return SheetCells(document, sheet,
-        [](const DOMElement& data) { return report::WideOf(data.getAttributeNS(kSpreadsheetNs, u"Type")); });
+    return SheetCells(document, sheet, true);
 }

@@ -141,7 +141,7 @@ protected:
         app_ = nullptr;
         const auto document = ParseStrictly(ReadBytes(Workbook()));
         if (types)
-            *types = SheetRowTypes(*document, pupil);
+            *types = SheetTypes(*document, pupil);
         return SheetRows(*document, pupil);
     }
     void WalkTheRoute()
