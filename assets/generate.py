@@ -9,7 +9,7 @@ sys.path.insert(0, os.path.dirname(HERE))
 
 from assets.gen import system_cairo  # noqa: E402,F401  (first: it may restart the script)
 from assets.gen import markers, skins  # noqa: E402
-from assets.generators import game_sounds, hero, maze  # noqa: E402
+from assets.generators import app_pictures, app_sounds, game_sounds, hero, maze, praise_clips  # noqa: E402
 
 
 def main():
@@ -19,6 +19,10 @@ def main():
     maze.generate(game)
     hero.generate(game)
     game_sounds.generate(game)
+    app = os.path.join(HERE, "generated", "app")
+    app_pictures.generate(app)
+    app_sounds.generate(app)
+    praise_clips.generate(app)
 
 
 if __name__ == "__main__":

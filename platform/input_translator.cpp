@@ -60,15 +60,27 @@ WPARAM ControlChar(UINT vk, bool ctrl)
     case VK_ESCAPE:
         return 27;
     case VK_BACK:
-        return 8;
+        return ctrl ? 0x7F : 8;
     case VK_TAB:
         return ctrl ? 0 : 9;
     default:
         break;
     }
-    if (ctrl && vk >= 'A' && vk <= 'Z')
+    if (!ctrl)
+        return 0;
+    if (vk >= 'A' && vk <= 'Z')
         return vk - 'A' + 1;
-    return 0;
+    // The bracket keys by position, as the letters: Ctrl+[ is Esc, Ctrl+\ and Ctrl+] the separators 28 and 29.
+    switch (vk) {
+    case VK_OEM_4:
+        return 27;
+    case VK_OEM_5:
+        return 28;
+    case VK_OEM_6:
+        return 29;
+    default:
+        return 0;
+    }
 }
 
 LPARAM KeyLParam(const KeyCode& key, bool down, bool was_down, bool alt_context)

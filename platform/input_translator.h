@@ -49,8 +49,9 @@ constexpr int kDoubleClickHeight = 4;
 // Appends the messages for one event to out.
 //  - Keys: virtual-key code of the physical key; lParam holds repeat count 1, scan code, extended bit, Alt context,
 //    previous state and transition. WM_SYSKEY* while Alt is held without Ctrl, and for F10.
-//  - Characters: one WM_CHAR per code point of typed text, and for Enter 13 (Ctrl+Enter 10), Esc 27, Backspace 8,
-//    Tab 9 and Ctrl+letter 1..26, which arrive as keys only; none while Alt is held.
+//  - Characters: one WM_CHAR per code point of typed text (also beyond U+FFFF), and for Enter 13 (Ctrl+Enter 10),
+//    Esc 27, Backspace 8 (Ctrl+Backspace 127), Tab 9, Ctrl+letter 1..26 and Ctrl+[ \ ] 27..29, which arrive as
+//    keys only; none while Alt is held.
 //  - Mouse: client coordinates; nothing for points outside the client except the wheel, which carries screen
 //    coordinates. wParam holds the buttons held after the event plus MK_SHIFT / MK_CONTROL. A WM_MOUSEMOVE comes
 //    first when a button event is at a new position. A second press of the same button within kDoubleClickMs and

@@ -17,6 +17,7 @@ packages=(
   # a private print scheduler for the tests, and reading printed pages back
   cups-daemon cups-client poppler-utils
 )
+# The praise clips' encoder is compiled with the toolchain, pkg-config and libtheora-dev listed above.
 asset_packages=(
   python3 python3-cairo espeak-ng vorbis-tools sox
 )

@@ -6,23 +6,20 @@ resource sound. Speech comes from espeak-ng's Russian voice; sox resamples it wi
 oggenc writes a fixed stream serial, so the files come out the same on every run.
 """
 
-import array
 import math
 import os
 import random
-import subprocess
 import sys
 import tempfile
-import wave
 
 if __package__ in (None, ""):
     sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
 
+from assets.generators import voice  # noqa: E402
+
 RATE = 44100
-CHANNELS = 2
 TAIL_SILENCE = 0.3
 SPEECH = "Ой! Попробуй ещё раз."
-
 GAME_DIR = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "generated", "game")
 
 
@@ -84,63 +81,14 @@ def splash():
     return left, right
 
 
-def speech(text, workdir):
-    """Russian speech at RATE without the synthesiser's leading and trailing pauses, as two float tracks."""
-    spoken = os.path.join(workdir, "speech.wav")
-    raw = os.path.join(workdir, "speech.raw")
-    subprocess.run(["espeak-ng", "-v", "ru", "-s", "135", "-p", "60", "-w", spoken, text], check=True)
-    subprocess.run(["sox", "-R", "-D", spoken, "-t", "raw", "-e", "signed-integer", "-b", "16", "-c", "1",
-                    "-r", str(RATE), raw, "silence", "1", "0.02", "0.3%", "reverse", "silence", "1", "0.02", "0.3%",
-                    "reverse", "rate", "-h"], check=True)
-    samples = array.array("h")
-    with open(raw, "rb") as f:
-        samples.frombytes(f.read())
-    if sys.byteorder != "little":
-        samples.byteswap()
-    mono = [s / 32768.0 for s in samples]
-    return mono, list(mono)
-
-
-def _mix(tracks, offsets):
-    length = max(int(offset * RATE) + len(track[0]) for track, offset in zip(tracks, offsets))
-    left, right = [0.0] * length, [0.0] * length
-    for (tl, tr), offset in zip(tracks, offsets):
-        first = int(offset * RATE)
-        for i in range(len(tl)):
-            left[first + i] += tl[i]
-            right[first + i] += tr[i]
-    return left, right
-
-
-def _write_ogg(path, left, right, serial, workdir):
-    """Normalises to 80 % of full scale, appends silence and encodes."""
-    peak = max(max(abs(v) for v in left), max(abs(v) for v in right), 1e-9)
-    scale = 0.8 * 32767 / peak
-    pad = int(TAIL_SILENCE * RATE)
-    pcm = array.array("h")
-    for lv, rv in zip(left, right):
-        pcm.append(int(round(lv * scale)))
-        pcm.append(int(round(rv * scale)))
-    pcm.extend([0] * (2 * pad))
-    if sys.byteorder != "little":
-        pcm.byteswap()
-    plain = os.path.join(workdir, os.path.basename(path) + ".wav")
-    with wave.open(plain, "wb") as w:
-        w.setnchannels(CHANNELS)
-        w.setsampwidth(2)
-        w.setframerate(RATE)
-        w.writeframes(pcm.tobytes())
-    subprocess.run(["oggenc", "-Q", "-q", "4", "--serial", str(serial), "-o", path, plain], check=True)
-
-
 def generate(out_dir):
     os.makedirs(out_dir, exist_ok=True)
     success = os.path.join(out_dir, "14465.ogg")
     drowning = os.path.join(out_dir, "14466.ogg")
     with tempfile.TemporaryDirectory() as workdir:
-        _write_ogg(success, *jingle(), serial=14465, workdir=workdir)
-        left, right = _mix([splash(), speech(SPEECH, workdir)], [0.0, 0.5])
-        _write_ogg(drowning, left, right, serial=14466, workdir=workdir)
+        voice.write_ogg(success, *jingle(), rate=RATE, serial=14465, workdir=workdir, tail=TAIL_SILENCE)
+        left, right = voice.mix([splash(), voice.speech(SPEECH, workdir, RATE)], [0.0, 0.5], RATE)
+        voice.write_ogg(drowning, left, right, rate=RATE, serial=14466, workdir=workdir, tail=TAIL_SILENCE)
     return [success, drowning]
 
 

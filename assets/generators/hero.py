@@ -141,17 +141,18 @@ def _face(ctx, pose, startled):
             ctx.fill()
 
 
-def _figure(ctx, pose, flail=None):
+def figure(ctx, pose, flail=None, startled=None):
+    """The standing figure centred in the frame; `flail` waves the hands (and, unless told, startles the eyes)."""
     ctx.save()
     ctx.translate(CENTRE, CENTRE)
     ctx.rotate(math.radians(pose.heading))
     _limbs(ctx, pose, flail)
     ctx.restore()
     _body(ctx, pose)
-    _face(ctx, pose, flail is not None)
+    _face(ctx, pose, flail is not None if startled is None else startled)
 
 
-def _shadow(ctx, alpha):
+def shadow(ctx, alpha):
     ctx.save()
     ctx.translate(CENTRE + 2.5, CENTRE + 3.5)
     ctx.scale(1.0, 0.95)
@@ -177,7 +178,7 @@ def _drowning(ctx, pose):
     if sink < 1:
         layer = cairo.ImageSurface(cairo.FORMAT_ARGB32, SIZE, SIZE)
         inner = cairo.Context(layer)
-        _figure(inner, pose, flail=1.3 * k)
+        figure(inner, pose, flail=1.3 * k)
         inner.set_operator(cairo.OPERATOR_ATOP)
         inner.set_source_rgba(*WATER, 0.1 + 0.5 * sink)
         inner.paint()
@@ -219,8 +220,8 @@ def render(pose):
     surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, SIZE, SIZE)
     ctx = cairo.Context(surface)
     if pose.drown is None:
-        _shadow(ctx, 1.0)
-        _figure(ctx, pose)
+        shadow(ctx, 1.0)
+        figure(ctx, pose)
     else:
         _drowning(ctx, pose)
     return png.surface_pixels(surface, alpha=True)

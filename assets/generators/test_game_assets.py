@@ -1,17 +1,15 @@
 """Checks the committed maze game assets: file shapes, the maze picture against the table, the hero's
 joined poses and the sounds' trailing silence. Run with `python3 -m unittest` from the repository root."""
 
-import array
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
 import unittest
-import wave
 
 from assets.gen import png
-from assets.generators import game_manifest, hero_frames, maze_map
+from assets.generators import game_manifest, hero_frames, maze_map, voice
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 GAME_DIR = os.path.join(os.path.dirname(HERE), "generated", "game")
@@ -180,20 +178,9 @@ class HeroFrameTest(unittest.TestCase):
 
 @unittest.skipUnless(shutil.which("oggdec"), "oggdec is not installed")
 class SoundTest(unittest.TestCase):
-    def decode(self, name):
-        with tempfile.TemporaryDirectory() as workdir:
-            plain = os.path.join(workdir, "out.wav")
-            subprocess.run(["oggdec", "-Q", "-o", plain, _path(name)], check=True)
-            with wave.open(plain, "rb") as w:
-                params = (w.getframerate(), w.getnchannels(), w.getsampwidth())
-                samples = array.array("h", w.readframes(w.getnframes()))
-        if sys.byteorder != "little":
-            samples.byteswap()
-        return params, samples
-
     def test_sounds_decode_and_end_in_silence(self):
         for name, shortest, longest in (("14465.ogg", 1.5, 2.0), ("14466.ogg", 1.0, 3.5)):
-            (rate, channels, width), samples = self.decode(name)
+            (rate, channels, width), samples = voice.decode(_path(name))
             self.assertEqual((rate, channels, width), (44100, 2, 2), name)
             seconds = len(samples) / float(rate * channels)
             self.assertTrue(shortest <= seconds <= longest, (name, seconds))

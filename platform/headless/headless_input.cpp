@@ -157,6 +157,9 @@ HeadlessInput::HeadlessInput()
         InstallWindowBackend(std::move(backend));
     }
     backend_->SetPumpHook([this] { RunDueSteps(); });
+    // Fresh devices: no key or button held and no press waiting for its double click, whatever an earlier
+    // harness in the process left (a test clock starting again at 0 would make its press look recent).
+    TheInputState() = InputState {};
 }
 
 HeadlessInput::~HeadlessInput()

@@ -18,7 +18,8 @@ enum class Modifier { Shift, Ctrl, Alt };
 
 class HeadlessInput {
 public:
-    // Installs the headless back end when another one is installed (before any window exists).
+    // Installs the headless back end when another one is installed (before any window exists). Starts with no key
+    // or button held.
     HeadlessInput();
     ~HeadlessInput();
     HeadlessInput(const HeadlessInput&) = delete;

@@ -198,6 +198,11 @@ TEST_F(Translator, CtrlWithLettersAndEnterTypesControlCharactersAndSuppressesTex
     EXPECT_EQ(Key(SDL_SCANCODE_Z, true)[1].wParam, 26u);
     EXPECT_EQ(Key(SDL_SCANCODE_I, true)[1].wParam, 9u);
     EXPECT_EQ(Key(SDL_SCANCODE_RETURN, true)[1].wParam, 10u);
+    EXPECT_EQ(Key(SDL_SCANCODE_BACKSPACE, true)[1].wParam, 0x7Fu);
+    EXPECT_EQ(Key(SDL_SCANCODE_LEFTBRACKET, true)[1].wParam, 27u);
+    EXPECT_EQ(Key(SDL_SCANCODE_BACKSLASH, true)[1].wParam, 28u);
+    EXPECT_EQ(Key(SDL_SCANCODE_RIGHTBRACKET, true)[1].wParam, 29u);
+    EXPECT_EQ(Key(SDL_SCANCODE_1, true).size(), 1u);
     EXPECT_TRUE(Text("a").empty());
     Key(SDL_SCANCODE_RCTRL, false);
     EXPECT_EQ(Text("a").size(), 1u);
@@ -205,8 +210,9 @@ TEST_F(Translator, CtrlWithLettersAndEnterTypesControlCharactersAndSuppressesTex
 
 TEST_F(Translator, TextGivesOneCharacterPerCodePointAndDropsControlCharacters)
 {
-    auto text = Text("Ёж a\r");
-    ASSERT_EQ(text.size(), 4u);
+    auto text = Text("Ёж a\r\xF0\x9F\x90\xB8");
+    ASSERT_EQ(text.size(), 5u);
+    EXPECT_EQ(text[4].wParam, 0x1F438u);
     EXPECT_EQ(text[0].wParam, WPARAM(L'Ё'));
     EXPECT_EQ(text[1].wParam, WPARAM(L'ж'));
     EXPECT_EQ(text[2].wParam, WPARAM(L' '));
