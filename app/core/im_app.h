@@ -94,9 +94,13 @@ public:
     long SaveReportAs(const std::wstring& path);
     // Enter on any key message of the results screen starts the first scene again and closes the screen.
     long OnResultsEnter(const IMKeyboardEvent& ev, Dialog* dialog);
-    // The results screen's Save As and Print; they do nothing without a report.
-    long OnSaveAs() { return 0; }
-    long OnPrint() { return 0; }
+    // The results screen's Save As and Print: the save-as dialog over the report's path, and the printer choice,
+    // whose confirm buttons save or print and then close them. Neither opens without a report.
+    long OnSaveAs();
+    long OnPrint();
+    // Prints the pupil's sheet under the exercise's header on the printer context, then deletes the context,
+    // report or not. A null context prints nothing.
+    long PrintReport(HDC dc);
 
     IMWindow* GetMainWindow() const { return main_window_; }
     Dialog* GetCurrentPopup() const { return current_popup_; }

@@ -16,6 +16,7 @@
 #include "game/tumbil.h"
 #include "platform/resources.h"
 #include "platform/utf8.h"
+#include "tests/app/run/exercise_run.h"
 #include "tests/app/screens/screen_run.h"
 #include "tests/game/scene/maze_route.h"
 #include "tests/report/workbook_fixture.h"
@@ -31,46 +32,8 @@ using Rows = std::vector<std::vector<std::wstring>>;
 
 constexpr const wchar_t* kDone = L"ЗАДАНИЕ ВЫПОЛНЕНО";
 
-// The exercise as the program runs it, from its start screen, driven through the main window's loop with keys and
-// the mouse on the test clock; the workbook goes to a scratch data folder.
-class WholeRunTest : public WorkbookTest {
+class WholeRunTest : public ExerciseRunTest {
 protected:
-    void SetUp() override
-    {
-        WorkbookTest::SetUp();
-        setenv("XDG_DATA_HOME", folder_.c_str(), 1);
-        app_ = App::Instance(kExerciseCaption, false);
-        run_.Adopt(app_->GetMainWindow());
-        app_->ShowStartScreen();
-        run_.RunFor(2);
-    }
-    void TearDown() override
-    {
-        if (app_)
-            App::Release();
-        WorkbookTest::TearDown();
-    }
-
-    // Name, Enter, and Esc as soon as the instruction has begun: the maze scene runs.
-    void StartAs(const std::wstring& name)
-    {
-        run_.input.Type(name);
-        PressKey(VK_RETURN);
-        run_.RunFor(300);
-        PressKey(VK_ESCAPE);
-        run_.RunFor(5);
-        ASSERT_NE(app_->GetCurrentSceneDialog(), nullptr);
-    }
-    void PressKey(UINT vk)
-    {
-        run_.input.KeyDown(vk);
-        run_.input.KeyUp(vk);
-    }
-    void ClickAt(int x, int y)
-    {
-        run_.input.MoveTo(x, y);
-        run_.input.Click();
-    }
     IMTumbil* Hero() const
     {
         IMDialog* scene = app_->GetCurrentSceneDialog();
@@ -154,9 +117,6 @@ protected:
         return std::any_of(
             kPraisePairs.begin(), kPraisePairs.end(), [](const PraisePair& pair) { return WordPlays(pair.word); });
     }
-
-    ScreenRun run_ { false };
-    App::IMApp* app_ = nullptr;
 };
 
 TEST_F(WholeRunTest, RunFromStartToResultsWritesItsRowsInOrder)
