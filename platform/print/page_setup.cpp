@@ -14,6 +14,18 @@ int FromHundredthsMm(int value)
     return static_cast<int>(std::lround(value * double(kPrintDpi) / 2540.0));
 }
 
+// A queue without a driver knows its media only by the name it was given ("media" option).
+const pwg_media_t* NamedMedia(const cups_dest_t& dest)
+{
+    const char* name = cupsGetOption("media", dest.num_options, dest.options);
+    if (!name)
+        return nullptr;
+    const pwg_media_t* media = pwgMediaForPWG(name);
+    if (!media)
+        media = pwgMediaForLegacy(name);
+    return media && media->width > 0 && media->length > 0 ? media : nullptr;
+}
+
 } // namespace
 
 PageSetup DefaultPage()
@@ -37,6 +49,7 @@ bool LookUpPage(const std::string& destination, PageSetup& page)
     if (!dest)
         return false;
     page = DefaultPage();
+    bool known = false;
     if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
         cups_size_t size {};
         if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, 0, &size) && size.width > 0 && size.length > 0) {
@@ -46,11 +59,16 @@ bool LookUpPage(const std::string& destination, PageSetup& page)
             page.top = FromHundredthsMm(size.top);
             page.right = FromHundredthsMm(size.right);
             page.bottom = FromHundredthsMm(size.bottom);
-            if (page.PrintableWidth() <= 0 || page.PrintableHeight() <= 0)
-                page = DefaultPage();
+            known = true;
         }
         cupsFreeDestInfo(info);
     }
+    if (const pwg_media_t* media = known ? nullptr : NamedMedia(*dest)) {
+        page.width = FromHundredthsMm(media->width);
+        page.height = FromHundredthsMm(media->length);
+    }
+    if (page.PrintableWidth() <= 0 || page.PrintableHeight() <= 0)
+        page = DefaultPage();
     cupsFreeDests(1, dest);
     return true;
 }

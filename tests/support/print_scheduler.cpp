@@ -49,6 +49,45 @@ std::vector<char*> Argv(const std::vector<std::string>& args)
     return argv;
 }
 
+constexpr const char* kMarginsDriver = R"ppd(*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "imtest.ppd"
+*Manufacturer: "Test"
+*Product: "(Test)"
+*ModelName: "Test Margins"
+*ShortNickName: "Test Margins"
+*NickName: "Test Margins"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: False
+*DefaultColorSpace: Gray
+*FileSystem: False
+*Throughput: "1"
+*TTRasterizer: Type42
+*cupsFilter2: "application/pdf application/vnd.cups-pdf 0 -"
+*OpenUI *PageSize/Media Size: PickOne
+*OrderDependency: 10 AnySetup *PageSize
+*DefaultPageSize: Letter
+*PageSize A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*PageSize Letter/Letter: "<</PageSize[612 792]>>setpagedevice"
+*CloseUI: *PageSize
+*OpenUI *PageRegion: PickOne
+*OrderDependency: 10 AnySetup *PageRegion
+*DefaultPageRegion: Letter
+*PageRegion A4/A4: "<</PageSize[595 842]>>setpagedevice"
+*PageRegion Letter/Letter: "<</PageSize[612 792]>>setpagedevice"
+*CloseUI: *PageRegion
+*DefaultImageableArea: Letter
+*ImageableArea A4/A4: "18 36 577 806"
+*ImageableArea Letter/Letter: "18 36 594 756"
+*DefaultPaperDimension: Letter
+*PaperDimension A4/A4: "595 842"
+*PaperDimension Letter/Letter: "612 792"
+)ppd";
+
 pid_t Spawn(const std::vector<std::string>& args, int out_fd)
 {
     std::vector<char*> argv = Argv(args);
@@ -207,6 +246,18 @@ void PrintScheduler::Admin(const std::vector<std::string>& args)
 void PrintScheduler::AddQueue(const std::string& name)
 {
     Admin({ "-p", name, "-E", "-v", "imtest:" + (folder_ / "jobs" / name).string() });
+}
+
+void PrintScheduler::AddQueueWithMargins(const std::string& name)
+{
+    const fs::path driver = folder_ / (name + ".ppd");
+    WriteFile(driver, kMarginsDriver, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    Admin({ "-p", name, "-E", "-v", "imtest:" + (folder_ / "jobs" / name).string(), "-P", driver.string() });
+}
+
+void PrintScheduler::SetMedia(const std::string& name, const std::string& media)
+{
+    Admin({ "-p", name, "-o", "media-default=" + media });
 }
 
 void PrintScheduler::RemoveQueue(const std::string& name)

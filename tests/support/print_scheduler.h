@@ -21,6 +21,11 @@ public:
 
     bool Running() const { return pid_ > 0; }
     void AddQueue(const std::string& name);
+    // A queue with a small driver of its own: US Letter by default, margins of 18 pt left and right and 36 pt at
+    // top and bottom; PDF still reaches the device unchanged.
+    void AddQueueWithMargins(const std::string& name);
+    // The media a queue without a driver names as its default, as a PWG name ("na_letter_8.5x11in").
+    void SetMedia(const std::string& name, const std::string& media);
     void RemoveQueue(const std::string& name);
     void SetDefault(const std::string& name);
     // Stops a queue from accepting jobs.

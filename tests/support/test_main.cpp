@@ -1,7 +1,7 @@
 // Test entry point: every test runs headless, with SDL's dummy video and audio drivers unless told otherwise.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+
+#include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {

@@ -72,17 +72,31 @@ TEST_F(PrintingTest, PrintersComeInTheSchedulersOrderWithItsDefault)
     EXPECT_EQ(DefaultDevice(), L",,,");
 }
 
+TEST_F(PrintingTest, ThePageIsTheQueuesMediaAndItsPrintableArea)
+{
+    auto caps = [](const wchar_t* printer) {
+        PrinterDc dc(CreateDCW(nullptr, printer, nullptr, nullptr));
+        std::vector<int> values;
+        for (int index : { PHYSICALWIDTH, PHYSICALHEIGHT, PHYSICALOFFSETX, PHYSICALOFFSETY, HORZRES, VERTRES })
+            values.push_back(GetDeviceCaps(dc.get(), index));
+        return values;
+    };
+    // A queue that names no media prints on A4, one that does on its media; a driver adds its margins.
+    EXPECT_EQ(caps(L"Kabinet-1"), (std::vector<int> { 4961, 7016, 0, 0, 4961, 7016 }));
+    scheduler.SetMedia("Kabinet-1", "na_letter_8.5x11in");
+    EXPECT_EQ(caps(L"Kabinet-1"), (std::vector<int> { 5100, 6600, 0, 0, 5100, 6600 }));
+    scheduler.AddQueueWithMargins("Ugol");
+    EXPECT_EQ(caps(L"Ugol"), (std::vector<int> { 5100, 6600, 150, 300, 4800, 6000 }));
+}
+
 TEST_F(PrintingTest, ADocumentArrivesAsOneJobWithItsPagesAndText)
 {
-    PrinterDc dc(CreateDCW(nullptr, L"Kabinet-3", nullptr, nullptr));
+    scheduler.AddQueueWithMargins("Ugol");
+    PrinterDc dc(CreateDCW(nullptr, L"Ugol", nullptr, nullptr));
     ASSERT_NE(dc, nullptr);
     const int width = GetDeviceCaps(dc.get(), HORZRES);
     const int height = GetDeviceCaps(dc.get(), VERTRES);
     EXPECT_EQ(GetDeviceCaps(dc.get(), LOGPIXELSX), 600);
-    EXPECT_EQ(GetDeviceCaps(dc.get(), PHYSICALWIDTH), width + 2 * GetDeviceCaps(dc.get(), PHYSICALOFFSETX));
-    // A queue that names no media prints on A4.
-    EXPECT_EQ(GetDeviceCaps(dc.get(), PHYSICALWIDTH), 4961);
-    EXPECT_EQ(GetDeviceCaps(dc.get(), PHYSICALHEIGHT), 7016);
 
     TEXTMETRICW tm;
     ASSERT_TRUE(GetTextMetricsW(dc.get(), &tm));
@@ -110,14 +124,17 @@ TEST_F(PrintingTest, ADocumentArrivesAsOneJobWithItsPagesAndText)
     ASSERT_GT(EndPage(dc.get()), 0);
     ASSERT_GT(EndDoc(dc.get()), 0);
 
-    const auto jobs = scheduler.WaitForJobs("Kabinet-3", 1);
+    const auto jobs = scheduler.WaitForJobs("Ugol", 1);
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(PrintScheduler::JobTitle(jobs[0]), "Print1: Printing");
     EXPECT_EQ(PdfPages(jobs[0]), 2);
     EXPECT_NE(PdfText(jobs[0]).find("Съешь же ещё этих мягких булок"), std::string::npos);
 
+    // Device coordinates start at the printable area's corner: 18 pt and 36 pt into the sheet.
     const double margin = GetDeviceCaps(dc.get(), PHYSICALOFFSETX) * 72.0 / 600;
+    int found = 0;
     for (const PdfWord& word : PdfWords(jobs[0])) {
+        found += word.text == "Съешь" || word.text == "Правая" || word.text == "Вторая";
         if (word.text == "Съешь") {
             EXPECT_NEAR(word.x_min, margin, 2.0);
             EXPECT_NEAR(word.y_min, GetDeviceCaps(dc.get(), PHYSICALOFFSETY) * 72.0 / 600, 3.0);
@@ -130,6 +147,7 @@ TEST_F(PrintingTest, ADocumentArrivesAsOneJobWithItsPagesAndText)
             EXPECT_LT(word.y_max, (GetDeviceCaps(dc.get(), PHYSICALOFFSETY) + height) * 72.0 / 600 + 0.5);
         }
     }
+    EXPECT_EQ(found, 3);
 }
 
 TEST_F(PrintingTest, ARefusedOrAbandonedDocumentPrintsNothing)

@@ -26,7 +26,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(scheduler.Running());
-        scheduler.AddQueue("Kabinet-1");
+        scheduler.AddQueueWithMargins("Kabinet-1"); // the printable area starts away from the sheet's corner
         dc = CreateDCW(nullptr, L"Kabinet-1", nullptr, nullptr);
         ASSERT_NE(dc, nullptr);
         TEXTMETRICW tm;
