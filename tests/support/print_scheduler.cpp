@@ -299,6 +299,25 @@ std::vector<fs::path> PrintScheduler::WaitForJobs(
     return jobs;
 }
 
+namespace {
+
+int LineCount(const std::string& text)
+{
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+} // namespace
+
+int PrintScheduler::JobCount(const std::string& queue) const
+{
+    return LineCount(CaptureOutput({ "lpstat", "-W", "all", "-o", queue }));
+}
+
+int PrintScheduler::OpenJobCount(const std::string& queue) const
+{
+    return LineCount(CaptureOutput({ "lpstat", "-W", "not-completed", "-o", queue }));
+}
+
 std::string PrintScheduler::JobTitle(const fs::path& job)
 {
     fs::path title = job;

@@ -37,6 +37,10 @@ public:
         const std::string& queue, size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
     // The job files written so far.
     std::vector<std::filesystem::path> Jobs(const std::string& queue) const;
+    // Every job the scheduler has taken for the queue, finished, cancelled or waiting.
+    int JobCount(const std::string& queue) const;
+    // The jobs of the queue that have not ended yet (printing, or waiting for their document).
+    int OpenJobCount(const std::string& queue) const;
     // The job name (title) the scheduler gave the device along with a job file.
     static std::string JobTitle(const std::filesystem::path& job);
 

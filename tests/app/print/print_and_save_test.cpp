@@ -12,6 +12,7 @@
 #include "engine/text/text_view.h"
 #include "game/tumbil.h"
 #include "platform/debug_output.h"
+#include "platform/print/printer_dc.h"
 #include "platform/utf8.h"
 #include "tests/app/run/exercise_run.h"
 #include "tests/app/screens/screen_run.h"
@@ -181,6 +182,26 @@ TEST_F(PrintAndSaveTest, ANameThatCannotBeWrittenSavesNothingAndTheProgramGoesOn
     // The program still saves where it can.
     SaveAs(Wide(folder_ / "потом.xls"));
     EXPECT_TRUE(fs::exists(folder_ / "потом.xls"));
+}
+
+TEST_F(PrintAndSaveTest, WithoutAReportNothingOpensAndAGivenPrinterContextIsStillReleased)
+{
+    PrintScheduler scheduler;
+    ASSERT_TRUE(scheduler.Running());
+    scheduler.AddQueue("Kabinet-1");
+    ASSERT_EQ(app_->GetReport(), nullptr); // the start screen: no pupil yet
+    app_->OnPrint();
+    app_->OnSaveAs();
+    run_.RunFor(3);
+    EXPECT_EQ(Open<IMSelectPrinterDialog>(), nullptr);
+    EXPECT_EQ(Open<IMSaveAsDialog>(), nullptr);
+
+    HDC dc = CreateDCW(nullptr, L"Kabinet-1", nullptr, nullptr);
+    ASSERT_NE(dc, nullptr);
+    app_->PrintReport(dc);
+    EXPECT_FALSE(DeleteDC(dc)) << "the context was left to the caller";
+    EXPECT_EQ(scheduler.JobCount("Kabinet-1"), 0);
+    app_->PrintReport(nullptr);
 }
 
 } // namespace
