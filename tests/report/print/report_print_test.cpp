@@ -1,5 +1,5 @@
-// The pupil's sheet on paper: printed through a private scheduler and read back from the PDF the queue received.
-#include <cmath>
+// The pupil's sheet on paper: printed through a private scheduler on a queue whose printable area lies inside the
+// sheet, and read back from the PDF the queue's device received.
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -15,18 +15,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::map<std::wstring, std::wstring> kHeader {
-    { L"Номер ЦОР", L"04271" },
-    { L"Название", L"Игра «Тумбилиада»" },
-    { L"Ученик", L"Иванов" },
-};
-
 class ReportPrintTest : public testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(scheduler.Running());
-        scheduler.AddQueueWithMargins("Kabinet-1"); // the printable area starts away from the sheet's corner
+        scheduler.AddQueueWithMargins("Kabinet-1");
         dc = CreateDCW(nullptr, L"Kabinet-1", nullptr, nullptr);
         ASSERT_NE(dc, nullptr);
         TEXTMETRICW tm;
@@ -34,18 +28,23 @@ protected:
         margin = tm.tmAveCharWidth;
         line = tm.tmHeight + tm.tmExternalLeading;
         half = GetDeviceCaps(dc, HORZRES) / 2;
-        height = GetDeviceCaps(dc, VERTRES);
-        left = GetDeviceCaps(dc, PHYSICALOFFSETX);
-        top = GetDeviceCaps(dc, PHYSICALOFFSETY);
     }
     void TearDown() override { DeleteDC(dc); }
 
-    std::wstring File(const char* name) const { return platform::FromUtf8((scheduler.Folder() / name).string()); }
-
+    std::unique_ptr<IMReport> Open(const char* file, const std::wstring& pupil)
+    {
+        return IMReport::Open(platform::FromUtf8((scheduler.Folder() / file).string()), pupil);
+    }
+    fs::path Print(IMReport& report)
+    {
+        report.Print(
+            dc, { { L"Номер ЦОР", L"04271" }, { L"Название", L"Игра «Тумбилиада»" }, { L"Ученик", L"Иванов" } });
+        const auto jobs = scheduler.WaitForJobs("Kabinet-1", 1);
+        return jobs.size() == 1 ? jobs[0] : fs::path();
+    }
     // Device units on the printable area to points on the sheet.
-    double X(int x) const { return (left + x) * 72.0 / 600; }
-    double Y(int y) const { return (top + y) * 72.0 / 600; }
-
+    double X(int x) const { return (GetDeviceCaps(dc, PHYSICALOFFSETX) + x) * 72.0 / 600; }
+    double Y(int y) const { return (GetDeviceCaps(dc, PHYSICALOFFSETY) + y) * 72.0 / 600; }
     int Width(const std::wstring& text) const
     {
         SIZE size {};
@@ -53,19 +52,12 @@ protected:
         return size.cx;
     }
 
-    fs::path PrintOne(IMReport& report)
-    {
-        report.Print(dc, kHeader);
-        auto jobs = scheduler.WaitForJobs("Kabinet-1", 1);
-        EXPECT_EQ(jobs.size(), 1u);
-        return jobs.empty() ? fs::path() : jobs[0];
-    }
-
     PrintScheduler scheduler;
     HDC dc = nullptr;
-    int margin = 0, line = 0, half = 0, height = 0, left = 0, top = 0;
+    int margin = 0, line = 0, half = 0;
 };
 
+// The first word with the text, or null.
 const PdfWord* Find(const std::vector<PdfWord>& words, const std::string& text)
 {
     for (const auto& w : words)
@@ -74,112 +66,94 @@ const PdfWord* Find(const std::vector<PdfWord>& words, const std::string& text)
     return nullptr;
 }
 
-std::string Trimmed(std::string line)
-{
-    while (!line.empty() && line.back() == ' ')
-        line.pop_back();
-    return line;
-}
-
-TEST_F(ReportPrintTest, HeaderThenBlankLineThenEveryRowOfThePupilsSheet)
+TEST_F(ReportPrintTest, HeaderThenBlankLineThenEveryRowOfThePupilsSheetInColumns)
 {
     const std::wstring wide = L"Продолжительность успешной попытки с очень длинным пояснением в конце";
     {
-        auto earlier = IMReport::Open(File("book.xls"), L"Иванов");
+        auto earlier = Open("book.xls", L"Иванов");
         earlier->AddRow(L"Число попыток", L"3", L"Number");
         earlier->AddEmptyRow();
         ASSERT_TRUE(earlier->Save(L""));
-        auto other = IMReport::Open(File("book.xls"), L"Петров");
+        auto other = Open("book.xls", L"Петров");
         other->AddRow(L"Чужая строка", L"9", L"Number");
         ASSERT_TRUE(other->Save(L""));
     }
-    auto report = IMReport::Open(File("book.xls"), L"Иванов");
+    auto report = Open("book.xls", L"Иванов");
     report->AddRow(L"Время начала работы с упражнением", L"07-March-2025 14:05", L"String");
     report->AddRow(wide, L"4567", L"Number");
     ASSERT_GT(Width(wide), half - margin);
 
-    const fs::path pdf = PrintOne(*report);
+    const fs::path pdf = Print(*report);
     ASSERT_FALSE(pdf.empty());
     EXPECT_EQ(PrintScheduler::JobTitle(pdf), "Print1: Printing");
     EXPECT_EQ(PdfPages(pdf), 1);
-
+    std::istringstream text(PdfText(pdf));
     std::vector<std::string> lines;
-    const auto pages = PdfPageLines(pdf);
-    for (const auto& l : pages[0])
-        lines.push_back(Trimmed(l));
+    for (std::string l; std::getline(text, l);)
+        lines.push_back(l.substr(0, l.find_last_not_of(' ') + 1));
     ASSERT_GE(lines.size(), 8u);
-    auto starts = [&](size_t i, const std::string& a, const std::string& b) {
-        EXPECT_EQ(lines[i].rfind(a, 0), 0u) << lines[i];
-        EXPECT_NE(lines[i].find(b), std::string::npos) << lines[i];
-    };
-    starts(0, "Название", "Игра «Тумбилиада»");
-    starts(1, "Номер ЦОР", "04271");
-    starts(2, "Ученик", "Иванов");
-    EXPECT_EQ(lines[3], "");
-    starts(4, "Число попыток", "3");
-    EXPECT_EQ(lines[5], ""); // the empty row between runs
-    starts(6, "Время начала работы с упражнением", "07-March-2025 14:05");
-    starts(7, "Продолжительность успешной попытки", "4567");
+    const std::pair<std::string, std::string> expected[] = { { "Название", "Игра «Тумбилиада»" },
+        { "Номер ЦОР", "04271" }, { "Ученик", "Иванов" }, {}, { "Число попыток", "3" }, {},
+        { "Время начала работы с упражнением", "07-March-2025 14:05" }, { "Продолжительность успешной", "4567" } };
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(lines[i].rfind(expected[i].first, 0), 0u) << lines[i];
+        EXPECT_EQ(lines[i].empty(), expected[i].first.empty()) << i;
+        EXPECT_NE(lines[i].find(expected[i].second), std::string::npos) << lines[i];
+    }
     EXPECT_EQ(PdfText(pdf).find("Чужая"), std::string::npos);
 
+    // Lines one line height apart from one line below the top; values at half the page or one character behind.
     const auto words = PdfWords(pdf);
     const PdfWord* title = Find(words, "Название");
     const PdfWord* first_row = Find(words, "Число");
+    const PdfWord* number = Find(words, "04271");
     const PdfWord* value = Find(words, "07-March-2025");
     const PdfWord* wide_value = Find(words, "4567");
-    ASSERT_TRUE(title && first_row && value && wide_value);
+    ASSERT_TRUE(title && first_row && number && value && wide_value);
     EXPECT_NEAR(title->x_min, X(margin), 1.0);
     EXPECT_NEAR(first_row->y_min - title->y_min, Y(5 * line) - Y(line), 0.5);
+    EXPECT_NEAR(number->x_min, X(margin + half), 1.0);
     EXPECT_NEAR(value->x_min, X(margin + half), 1.0);
     EXPECT_NEAR(wide_value->x_min, X(margin + Width(wide) + margin), 1.0);
-    const PdfWord* header_value = Find(words, "04271");
-    ASSERT_TRUE(header_value);
-    EXPECT_NEAR(header_value->x_min, X(margin + half), 1.0);
 }
 
-TEST_F(ReportPrintTest, ASheetThatFillsThreePagesPrintsExactlyThree)
+TEST_F(ReportPrintTest, ASheetThatFillsThreePagesExactlyPrintsThree)
 {
-    // Rows on a page run from the first line down to the last y with y + 2 lines >= the page height; the first
-    // page starts below the header block and its blank line.
+    // A page's last row stands at the last y with y + 2 lines >= its height; the first page's rows begin below
+    // the header block and its blank line.
     int last = 1;
-    while ((last + 2) * line < height)
+    while ((last + 2) * line < GetDeviceCaps(dc, VERTRES))
         ++last;
     const int rows = (last - 4) + 2 * last;
-
-    auto report = IMReport::Open(File("long.xls"), L"Иванов");
+    auto report = Open("long.xls", L"Иванов");
     for (int i = 1; i <= rows; ++i)
         report->AddRow(L"Строка " + std::to_wstring(i), std::to_wstring(i), L"Number");
-    const fs::path pdf = PrintOne(*report);
+    const fs::path pdf = Print(*report);
     ASSERT_FALSE(pdf.empty());
     EXPECT_EQ(PdfPages(pdf), 3);
 
     const auto words = PdfWords(pdf);
-    const std::string final_value = std::to_string(rows);
-    const PdfWord* final_row = nullptr;
-    for (const auto& w : words)
-        if (w.text == final_value && w.x_min > X(half))
-            final_row = &w;
-    ASSERT_TRUE(final_row);
-    EXPECT_EQ(final_row->page, 2);
-    const PdfWord* second_page_first = nullptr;
-    for (const auto& w : words)
-        if (w.page == 1 && !second_page_first)
-            second_page_first = &w;
-    ASSERT_TRUE(second_page_first);
-    EXPECT_EQ(second_page_first->text, "Строка");
-    // A new page starts one line below its top edge, as the first page's header does.
-    EXPECT_NEAR(second_page_first->y_min, Find(words, "Название")->y_min, 0.5);
+    auto on_page = [&](int page) {
+        std::vector<const PdfWord*> found;
+        for (const auto& w : words)
+            if (w.page == page)
+                found.push_back(&w);
+        return found;
+    };
+    ASSERT_FALSE(on_page(1).empty());
+    EXPECT_EQ(on_page(1).front()->text, "Строка"); // a new page starts one line down, as the first
+    EXPECT_NEAR(on_page(1).front()->y_min, Find(words, "Название")->y_min, 0.5);
+    ASSERT_FALSE(on_page(2).empty());
+    EXPECT_EQ(on_page(2).back()->text, std::to_string(rows));
 }
 
-TEST_F(ReportPrintTest, ASheetWithoutRowsPrintsTheHeaderOnOnePageAndWithoutTableNothing)
+TEST_F(ReportPrintTest, ASheetWithoutRowsPrintsTheHeaderOnOnePageAndOneWithoutTableNothing)
 {
-    auto empty = IMReport::Open(File("empty.xls"), L"Сидоров");
-    const fs::path pdf = PrintOne(*empty);
+    auto empty = Open("empty.xls", L"Сидоров");
+    const fs::path pdf = Print(*empty);
     ASSERT_FALSE(pdf.empty());
     EXPECT_EQ(PdfPages(pdf), 1);
-    const std::string text = PdfText(pdf);
-    EXPECT_NE(text.find("Ученик"), std::string::npos);
-    EXPECT_NE(text.find("Иванов"), std::string::npos);
+    EXPECT_NE(PdfText(pdf).find("Ученик"), std::string::npos);
     ASSERT_TRUE(empty->Save(L""));
 
     // The same workbook with the pupil's table taken out by hand.
@@ -191,9 +165,8 @@ TEST_F(ReportPrintTest, ASheetWithoutRowsPrintsTheHeaderOnOnePageAndWithoutTable
     ASSERT_NE(from, std::string::npos);
     xml.erase(from, to + 8 - from);
     std::ofstream(file, std::ios::trunc) << xml;
-    auto tableless = IMReport::Open(File("empty.xls"), L"Сидоров");
-    tableless->Print(dc, kHeader);
-    EXPECT_EQ(scheduler.JobCount("Kabinet-1"), 1); // only the first
+    Open("empty.xls", L"Сидоров")->Print(dc, { { L"Ученик", L"Сидоров" } });
+    EXPECT_EQ(scheduler.JobCount("Kabinet-1"), 1);
 }
 
 } // namespace
