@@ -16,6 +16,8 @@ packages=(
   fonts-liberation fonts-dejavu-core
   # reading printed pages back in tests
   poppler-utils
+  # a real X display for the tests that start the program
+  xvfb
 )
 asset_packages=(
   python3 python3-cairo espeak-ng vorbis-tools sox
