@@ -6,6 +6,7 @@
 #include "app/core/app.h"
 #include "assets/embedded_assets.h"
 #include "engine/window/window.h"
+#include "platform/sdl/display_check.h"
 #include "platform/sdl/sdl_backend.h"
 
 namespace {
@@ -16,6 +17,8 @@ constexpr const wchar_t* kCaption = L"04271 Игра «Тумбилиада»";
 
 int main()
 {
+    if (!platform::CheckDisplay())
+        return 1;
     RegisterEmbeddedAssets();
     platform::InstallSdlWindowBackend();
     const RECT rect { 0, 0, 800, 600 };

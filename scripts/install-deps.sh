@@ -16,6 +16,8 @@ packages=(
   fonts-liberation fonts-dejavu-core
   # reading printed pages back in tests
   poppler-utils
+  # a real X display for the tests that start the program
+  xvfb
 )
 # The praise clips' encoder is compiled with the toolchain, pkg-config and libtheora-dev listed above.
 asset_packages=(
