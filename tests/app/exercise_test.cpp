@@ -46,6 +46,15 @@ TEST_F(ExerciseTest, NameEnterInstructionHelpPageSpaceThenTheMaze)
     IMDialog* start = StartScreenShown();
     ASSERT_NE(start, nullptr);
     Snapshot("start_screen");
+    // The description is taller than its frame: the bar's down arrow scrolls it by a tenth of the frame.
+    auto* frame = dynamic_cast<IMDialog*>(start->LiveChildren()[8]);
+    ASSERT_NE(frame, nullptr);
+    IMDialog* description = dynamic_cast<IMDialog*>(frame->LiveChildren().at(0));
+    ASSERT_NE(description, nullptr);
+    EXPECT_GT(description->GetRect().bottom, 236);
+    ClickAt(719, 421);
+    EXPECT_EQ(description->GetRect().top, -23);
+    ClickAt(200, 470);
     input_.Type(L"Маша");
     RunFor(1);
     Snapshot("start_screen_named");
