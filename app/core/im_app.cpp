@@ -1,7 +1,6 @@
 // The instance, the chain of scenes and the statistics rows.
 #include "app/core/im_app.h"
 
-#include <cstdlib>
 #include <ctime>
 #include <iterator>
 
@@ -9,6 +8,7 @@
 
 #include "app/core/app.h"
 #include "engine/window/window.h"
+#include "platform/crt_random.h"
 #include "platform/wall_clock.h"
 
 template <class T> IMApp<T>::IMApp()
@@ -37,7 +37,7 @@ template <class T> IMApp<T>* IMApp<T>::Instance(const std::wstring& caption, boo
         app->ConnectGlobalKeys();
         app->caption_ = caption;
         app->RegisterScenes();
-        std::srand(unsigned(std::time(nullptr)));
+        platform::SeedRandom(uint32_t(std::time(nullptr)));
     }
     ++use_count_;
     return instance_;

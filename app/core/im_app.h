@@ -47,12 +47,12 @@ public:
     virtual int Restart();
     virtual void RegisterScenes() { }
     virtual void ShowStartScreen();
-    // The results screen, shown when the chain of scenes has ended.
-    virtual void ShowResults() { }
+    // The results screen, shown when the chain of scenes has ended; the chain is set back to its first scene.
+    virtual void ShowResults();
     // The praise pop-up whose Exit picture closes the target dialog.
-    virtual void ShowPraise(Dialog* target) { (void)target; }
-    // The praise pop-up without an Exit picture, shown after the goal.
-    virtual void ShowPraiseNoExit(int x, int y) { (void)x, (void)y; }
+    virtual void ShowPraise(Dialog* target);
+    // The praise pop-up without an Exit picture, shown after the goal; its clip's end closes the running scene.
+    virtual void ShowPraiseNoExit(int x, int y);
     // Fills the dialog with the instruction; here the generic help page, which closes itself after five seconds.
     virtual void ShowInstruction(Dialog* dialog);
     // F12 opens the exit dialog.
@@ -92,6 +92,8 @@ public:
     long ShowInputHelp(Dialog* dialog);
     long SaveReport();
     long SaveReportAs(const std::wstring& path);
+    // Enter on any key message of the results screen starts the first scene again and closes the screen.
+    long OnResultsEnter(const IMKeyboardEvent& ev, Dialog* dialog);
     // The results screen's Save As and Print; they do nothing without a report.
     long OnSaveAs() { return 0; }
     long OnPrint() { return 0; }
