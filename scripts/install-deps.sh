@@ -16,6 +16,8 @@ packages=(
   fonts-liberation fonts-dejavu-core
   # a private print scheduler for the tests, and reading printed pages back
   cups-daemon cups-client poppler-utils
+  # a real X display for the tests that start the program
+  xvfb
 )
 # The praise clips' encoder is compiled with the toolchain, pkg-config and libtheora-dev listed above.
 asset_packages=(

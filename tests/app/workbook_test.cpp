@@ -96,6 +96,22 @@ TEST_F(WorkbookRunTest, ANamelessStartAfterANamedOneWritesNothingIntoTheEarlierS
     EXPECT_EQ(StoredRows(L"Маша").size(), 4u);
 }
 
+// As the program starts for a pupil: name, Enter, Esc into the game, F12, Close.
+TEST_F(WorkbookRunTest, TheProgramRunsFromTheStartScreenToCloseAndSaves)
+{
+    App::Release();
+    app_ = nullptr;
+    input_.At(10, [this] { input_.Type(L"Маша\r"); });
+    input_.At(50, [this] { input_.KeyDown(VK_ESCAPE), input_.KeyUp(VK_ESCAPE); });
+    input_.At(100, [this] { input_.KeyDown(VK_F12), input_.KeyUp(VK_F12); });
+    input_.At(150, [this] { input_.MoveTo(362, 290); });
+    input_.At(160, [this] { input_.Click(); });
+    EXPECT_EQ(RunExercise(), 0);
+    const Rows rows = StoredRows(L"Маша");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (Cells { L"Время начала работы с упражнением", L"07-December-2026 10:15" }));
+}
+
 TEST_F(WorkbookRunTest, TheWindowClosedFromOutsideStillSavesTheRun)
 {
     StartGame(L"Маша");

@@ -1,3 +1,4 @@
+#include <clocale>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -30,6 +31,28 @@ TEST(WallClock, TestClockDrivesTheCalendarFromThePinnedStartAndTheTextIsEnglishL
     EXPECT_EQ(platform::FormatLocalTime(1796638500, "%d-%B %H:%M"), L"07-December 13:15") << "local time";
     setenv("TZ", "UTC", 1);
     tzset();
+}
+
+// A Russian locale compiled for the test: the process's own month names change, the calendar text's do not.
+TEST(WallClock, MonthNamesStayEnglishUnderAnotherLocale)
+{
+    const fs::path dir = fs::temp_directory_path() / ("locales-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string make = "localedef -i ru_RU -f UTF-8 '" + (dir / "ru_RU.UTF-8").string() + "' 2>/dev/null";
+    setenv("LOCPATH", dir.c_str(), 1);
+    if (std::system(make.c_str()) != 0 || !std::setlocale(LC_ALL, "ru_RU.UTF-8")) {
+        fs::remove_all(dir);
+        GTEST_SKIP() << "no Russian locale can be made here";
+    }
+    setenv("TZ", "UTC", 1);
+    tzset();
+    const std::time_t t = 1796638500;
+    char native[64];
+    std::strftime(native, sizeof native, "%B", std::localtime(&t));
+    EXPECT_NE(std::string(native), "December") << "the locale is in effect";
+    EXPECT_EQ(platform::FormatLocalTime(t, "%d-%B-%Y %H:%M"), L"07-December-2026 10:15");
+    std::setlocale(LC_ALL, "C");
+    fs::remove_all(dir);
 }
 
 class DataFolder : public testing::Test {

@@ -10,7 +10,8 @@
 #include "platform/debug_output.h"
 #include "platform/print/printer_dc.h"
 #include "platform/utf8.h"
-#include "tests/app/run/exercise_run.h"
+#include "tests/app/app_fixture.h"
+#include "tests/app/screens/screen_run.h"
 #include "tests/game/scene/maze_route.h"
 #include "tests/report/workbook_fixture.h"
 #include "tests/support/print_scheduler.h"
@@ -23,30 +24,31 @@ namespace fs = std::filesystem;
 using IMDialog = IMDialogBase<IMEmptyView>;
 using Label = IMStaticPictureBase<IMTextView>;
 
-class PrintAndSaveTest : public ExerciseRunTest {
+class PrintAndSaveTest : public AppTest {
 protected:
     void Click(int x, int y)
     {
         ClickAt(x, y);
-        run_.RunFor(3);
+        RunFor(3);
     }
     // The scene ends as the praise's clip would end it: the results come.
     void ToResults(const std::wstring& name)
     {
-        StartAs(name);
+        StartGame(name);
+        ASSERT_NE(app_->GetCurrentSceneDialog(), nullptr);
         app_->GetCurrentSceneDialog()->Close();
-        run_.RunFor(5);
+        RunFor(5);
     }
     template <class D> D* Open() const
     {
-        for (IMDialog* dialog : ChildrenOf<IMDialog>(run_.Window()))
+        for (IMDialog* dialog : ChildrenOf<IMDialog>(window_))
             if (auto* d = dynamic_cast<D*>(dialog))
                 return d;
         return nullptr;
     }
     bool ResultsShown() const
     {
-        for (IMDialog* dialog : ChildrenOf<IMDialog>(run_.Window()))
+        for (IMDialog* dialog : ChildrenOf<IMDialog>(window_))
             for (const Label* label : ChildrenOf<Label>(dialog))
                 if (label->GetText() == L"ЗАДАНИЕ ВЫПОЛНЕНО")
                     return true;
@@ -61,9 +63,9 @@ protected:
         IMSaveAsDialog* dialog = Open<IMSaveAsDialog>();
         ASSERT_NE(dialog, nullptr);
         for (size_t i = dialog->GetFileName().size(); i > 0; --i)
-            PressKey(VK_BACK);
-        run_.input.Type(name);
-        run_.RunFor(3);
+            Press(VK_BACK);
+        input_.Type(name);
+        RunFor(3);
         ASSERT_EQ(dialog->GetFileName(), name);
         Click(220 + 30 + 70, 225 + 79 + 20);
         EXPECT_EQ(Open<IMSaveAsDialog>(), nullptr);
@@ -76,28 +78,28 @@ TEST_F(PrintAndSaveTest, AWholeRunPrintsThePupilsSheetOnTheChosenPrinter)
     ASSERT_TRUE(scheduler.Running());
     scheduler.AddQueues({ "Kabinet-1", "Kabinet-3", "Kabinet-2" }); // listed by name, Kabinet-2 the default
 
-    StartAs(L"Маша");
+    StartGame(L"Маша");
     const auto hero_at_goal = [this] {
         IMDialog* scene = app_->GetCurrentSceneDialog();
         const auto fields = scene ? ChildrenOf<IMDialog>(scene) : std::vector<IMDialog*> {};
         const auto heroes = fields.empty() ? std::vector<IMTumbil*> {} : ChildrenOf<IMTumbil>(fields.front());
         return !heroes.empty() && !heroes.front()->IsPlaying() && heroes.front()->GetCell() == kRouteCorners.back();
     };
-    const auto to = [this](MazeCell c) { run_.input.MoveTo(200 + 20 * c.x + 10, 100 + 20 * c.y + 10); };
+    const auto to = [this](MazeCell c) { input_.MoveTo(200 + 20 * c.x + 10, 100 + 20 * c.y + 10); };
     to(kRouteCorners.front());
-    run_.input.Press();
+    input_.Press();
     for (const MazeCell& cell : kRouteCorners)
         to(cell);
-    run_.input.Release();
-    ASSERT_TRUE(run_.RunUntil(hero_at_goal, 120'000));
-    ASSERT_TRUE(run_.RunUntil([this] { return ResultsShown(); }, 30'000));
+    input_.Release();
+    ASSERT_TRUE(RunUntil(hero_at_goal, 120'000));
+    ASSERT_TRUE(RunUntil([this] { return ResultsShown(); }, 30'000));
 
     Click(30 + 42, 490 + 23);
     IMSelectPrinterDialog* dialog = Open<IMSelectPrinterDialog>();
     ASSERT_NE(dialog, nullptr);
     ASSERT_EQ(dialog->GetList()->GetItems().size(), 3u);
     EXPECT_EQ(dialog->GetList()->GetSelected(), dialog->GetList()->GetItems()[1]);
-    run_.SavePng("printer_dialog.png");
+    Snapshot("printer_dialog");
     const RECT line = dialog->GetList()->GetItems()[0]->GetRect();
     Click(220 + 30 + 6, 125 + 58 + 1 + (line.top + line.bottom) / 2);
     Click(220 + 30 + 40, 125 + 179 + 20);
@@ -132,7 +134,7 @@ TEST_F(PrintAndSaveTest, SaveAsWritesTheWorkbookUnderTheTypedNameAndCloseWritesN
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->GetFileName(), Wide(Workbook()));
     EXPECT_EQ(dialog->GetEditBar()->GetEdit()->GetCaretPos(), static_cast<int32_t>(Wide(Workbook()).size()));
-    run_.SavePng("save_as_dialog.png");
+    Snapshot("save_as_dialog");
     Click(220 + 221 + 50, 225 + 79 + 20); // Close
     EXPECT_EQ(Open<IMSaveAsDialog>(), nullptr);
     EXPECT_TRUE(FilesIn(folder_ / "TIRQ").empty());
@@ -184,7 +186,7 @@ TEST_F(PrintAndSaveTest, WithoutAReportNothingOpensAndAGivenPrinterContextIsStil
     ASSERT_EQ(app_->GetReport(), nullptr); // the start screen: no pupil yet
     app_->OnPrint();
     app_->OnSaveAs();
-    run_.RunFor(3);
+    RunFor(3);
     EXPECT_EQ(Open<IMSelectPrinterDialog>(), nullptr);
     EXPECT_EQ(Open<IMSaveAsDialog>(), nullptr);
 

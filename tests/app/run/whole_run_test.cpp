@@ -1,13 +1,10 @@
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "app/core/app.h"
-#include "app/core/program.h"
 #include "app/screens/praise.h"
 #include "engine/controls/animation_base.h"
 #include "engine/resources/resource_manager.h"
@@ -16,24 +13,27 @@
 #include "game/tumbil.h"
 #include "platform/resources.h"
 #include "platform/utf8.h"
-#include "tests/app/run/exercise_run.h"
+#include "tests/app/app_fixture.h"
 #include "tests/app/screens/screen_run.h"
 #include "tests/game/scene/maze_route.h"
-#include "tests/report/workbook_fixture.h"
 
 namespace {
 
-using IMDialog = IMDialogBase<IMEmptyView>;
 using Clip = IMAnimationBase<IMTheoraView>;
-using Picture = IMStaticPictureBase<IMTextureView>;
 using Label = IMStaticPictureBase<IMTextView>;
 using Button = IMButtonBase<IMStateView>;
-using Rows = std::vector<std::vector<std::wstring>>;
 
 constexpr const wchar_t* kDone = L"ЗАДАНИЕ ВЫПОЛНЕНО";
 
-class WholeRunTest : public ExerciseRunTest {
+// The praise and the results screen in the whole exercise, from its start screen to its end.
+class WholeRunTest : public AppTest {
 protected:
+    // Name, Enter and Esc as soon as the instruction has begun: the maze scene runs.
+    void StartAs(const std::wstring& name)
+    {
+        StartGame(name);
+        ASSERT_NE(app_->GetCurrentSceneDialog(), nullptr);
+    }
     IMTumbil* Hero() const
     {
         IMDialog* scene = app_->GetCurrentSceneDialog();
@@ -43,33 +43,38 @@ protected:
     }
     void Draw(const std::vector<MazeCell>& cells)
     {
-        auto to = [this](MazeCell c) { run_.input.MoveTo(200 + 20 * c.x + 10, 100 + 20 * c.y + 10); };
+        auto to = [this](MazeCell c) { input_.MoveTo(200 + 20 * c.x + 10, 100 + 20 * c.y + 10); };
         to(cells.front());
-        run_.input.Press();
+        input_.Press();
         for (size_t i = 1; i < cells.size(); ++i)
             to(cells[i]);
-        run_.input.Release();
+        input_.Release();
     }
     bool WalkTo(MazeCell cell)
     {
-        return run_.RunUntil(
+        return RunUntil(
             [&] {
                 IMTumbil* hero = Hero();
                 return hero && !hero->IsPlaying() && hero->GetCell() == cell;
             },
             120'000);
     }
-    // A child of the main window that holds a child of type C.
+    void WalkTheRoute()
+    {
+        Draw(kRouteCorners);
+        ASSERT_TRUE(WalkTo(kGoalCell));
+    }
+    // A screen of the main window that holds a child of type C.
     template <class C> IMDialog* ScreenWith() const
     {
-        for (IMDialog* dialog : ChildrenOf<IMDialog>(run_.Window()))
+        for (IMDialog* dialog : Screens())
             if (!ChildrenOf<C>(dialog).empty())
                 return dialog;
         return nullptr;
     }
     IMDialog* Results() const
     {
-        for (IMDialog* dialog : ChildrenOf<IMDialog>(run_.Window()))
+        for (IMDialog* dialog : Screens())
             if (LabelIn(dialog, kDone))
                 return dialog;
         return nullptr;
@@ -85,32 +90,16 @@ protected:
     void EndScene()
     {
         app_->GetCurrentSceneDialog()->Close();
-        run_.RunFor(5);
+        RunFor(5);
         ASSERT_NE(Results(), nullptr);
     }
-    // The one file in the product folder.
-    std::filesystem::path Workbook() const
+    // Ends the program through the button at (x, y), as the pupil would; the workbook is then complete on disk.
+    void EndWith(int x, int y)
     {
-        const auto files = FilesIn(folder_ / "TIRQ");
-        EXPECT_EQ(files, std::vector<std::filesystem::path> { platform::ToUtf8(kExerciseCaption) + ".xls" });
-        return files.empty() ? std::filesystem::path() : folder_ / "TIRQ" / files.front();
-    }
-    // Closes the program as its Close button does and reads the pupil's sheet back.
-    Rows CloseAndRead(const std::wstring& pupil, Rows* types = nullptr)
-    {
-        ClickAt(715, 513);
-        run_.RunFor(50);
+        ClickAt(x, y);
+        RunFor(50);
         App::Release();
         app_ = nullptr;
-        const auto document = ParseStrictly(ReadBytes(Workbook()));
-        if (types)
-            *types = SheetTypes(*document, pupil);
-        return SheetRows(*document, pupil);
-    }
-    void WalkTheRoute()
-    {
-        Draw(kRouteCorners);
-        ASSERT_TRUE(WalkTo(kGoalCell));
     }
     static bool AnyWordPlays()
     {
@@ -123,7 +112,7 @@ TEST_F(WholeRunTest, RunFromStartToResultsWritesItsRowsInOrder)
 {
     StartAs(L"Маша");
     WalkTheRoute();
-    ASSERT_TRUE(run_.RunUntil([&] { return ScreenWith<Clip>() != nullptr; }, 10'000)) << "the praise after the sound";
+    ASSERT_TRUE(RunUntil([&] { return ScreenWith<Clip>() != nullptr; }, 10'000)) << "the praise after the sound";
     IMDialog* praise = ScreenWith<Clip>();
     const Picture* cloud = ChildrenOf<Picture>(praise).front();
     EXPECT_EQ(cloud->GetRect().left, 137);
@@ -131,23 +120,24 @@ TEST_F(WholeRunTest, RunFromStartToResultsWritesItsRowsInOrder)
     EXPECT_EQ(ChildrenOf<Clip>(praise).front()->GetRect().left, 230);
     EXPECT_EQ(ChildrenOf<Clip>(praise).front()->GetRect().top, 176);
     EXPECT_TRUE(AnyWordPlays());
-    run_.RunFor(1200);
-    run_.SavePng("whole_run_praise.png");
+    RunFor(1200);
+    Snapshot("whole_run_praise");
 
-    ASSERT_TRUE(run_.RunUntil([&] { return Results() != nullptr; }, 10'000));
+    ASSERT_TRUE(RunUntil([&] { return Results() != nullptr; }, 10'000));
     EXPECT_EQ(ScreenWith<Clip>(), nullptr) << "the praise went with its clip";
     EXPECT_EQ(app_->GetCurrentSceneDialog(), nullptr);
     const Label* name = LabelIn(Results(), L"Маша");
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(name->GetRect().left, 135);
     EXPECT_EQ(name->GetRect().top, 350);
-    run_.RunFor(5);
+    RunFor(5);
     for (Button* button : ChildrenOf<Button>(Results()))
         EXPECT_TRUE(button->IsEnabled()) << "Print and Save As too, with a report";
-    run_.SavePng("results_with_report.png");
+    Snapshot("results_with_report");
 
-    Rows types;
-    const Rows rows = CloseAndRead(L"Маша", &types);
+    EndWith(715, 513);
+    const Rows rows = StoredRows(L"Маша");
+    const Rows types = StoredTypes(L"Маша");
     ASSERT_EQ(rows.size(), 6u);
     const std::vector<std::wstring> labels { L"Время начала работы с упражнением", L"Число попыток",
         L"Продолжительность успешной попытки", L"Количество дополнительных вызовов инструкций",
@@ -167,11 +157,12 @@ TEST_F(WholeRunTest, OneDrowningOnTheWayRecordsOneAttempt)
 {
     StartAs(L"Петя");
     Draw({ { 9, 0 }, { 9, 1 }, { 10, 1 } });
-    ASSERT_TRUE(run_.RunUntil([&] { return Hero() && Hero()->IsDrowning(); }, 20'000));
+    ASSERT_TRUE(RunUntil([&] { return Hero() && Hero()->IsDrowning(); }, 20'000));
     ASSERT_TRUE(WalkTo(kStartCell));
     WalkTheRoute();
-    ASSERT_TRUE(run_.RunUntil([&] { return Results() != nullptr; }, 20'000));
-    const Rows rows = CloseAndRead(L"Петя");
+    ASSERT_TRUE(RunUntil([&] { return Results() != nullptr; }, 20'000));
+    EndWith(715, 513);
+    const Rows rows = StoredRows(L"Петя");
     ASSERT_GE(rows.size(), 2u);
     EXPECT_EQ(rows[1], (std::vector<std::wstring> { L"Число попыток", L"1" }));
 }
@@ -182,17 +173,17 @@ TEST_F(WholeRunTest, EnterAfterAClickOnTheResultsStartsTheMazeAgainOnce)
     StartAs(L"Маша");
     EndScene();
     IMDialog* results = Results();
-    PressKey(VK_RETURN);
-    run_.RunFor(5);
+    Press(VK_RETURN);
+    RunFor(5);
     EXPECT_EQ(Results(), results) << "without the focus the results hear no key";
     EXPECT_EQ(app_->GetCurrentSceneDialog(), nullptr);
 
     ClickAt(400, 420);
-    run_.RunFor(5);
-    run_.input.KeyDown(VK_RETURN);
-    run_.input.Type(L"\r");
-    run_.input.KeyUp(VK_RETURN);
-    run_.RunFor(5);
+    RunFor(5);
+    input_.KeyDown(VK_RETURN);
+    input_.Type(L"\r");
+    input_.KeyUp(VK_RETURN);
+    RunFor(5);
     EXPECT_EQ(Results(), nullptr);
     ASSERT_NE(app_->GetCurrentSceneDialog(), nullptr);
     ASSERT_NE(Hero(), nullptr);
@@ -200,7 +191,8 @@ TEST_F(WholeRunTest, EnterAfterAClickOnTheResultsStartsTheMazeAgainOnce)
     EXPECT_EQ(ScreenWith<Button>(), nullptr) << "neither the start screen nor the instruction came";
 
     EndScene();
-    const Rows rows = CloseAndRead(L"Маша");
+    EndWith(715, 513);
+    const Rows rows = StoredRows(L"Маша");
     int starts = 0;
     for (const auto& row : rows)
         starts += !row.empty() && row[0] == L"Время начала работы с упражнением";
@@ -214,24 +206,21 @@ TEST_F(WholeRunTest, RetryRunsTheExerciseAgainAndExitSavesBothRuns)
     StartAs(L"Маша");
     EndScene();
     ClickAt(590, 513);
-    run_.RunFor(5);
+    RunFor(5);
     EXPECT_EQ(Results(), nullptr);
     EXPECT_NE(ScreenWith<Button>(), nullptr) << "the start screen";
     StartAs(L"Маша");
     EXPECT_EQ(Hero()->GetCell(), kStartCell);
     EndScene();
-    ClickAt(765, 32);
-    run_.RunFor(50);
-    App::Release();
-    app_ = nullptr;
-    EXPECT_EQ(SheetRows(*ParseStrictly(ReadBytes(Workbook())), L"Маша").size(), 8u);
+    EndWith(765, 32);
+    EXPECT_EQ(StoredRows(L"Маша").size(), 8u);
 }
 
 TEST_F(WholeRunTest, WithoutANamePrintAndSaveAsAreGreyedAndDoNothing)
 {
     StartAs(L"");
     EndScene();
-    run_.RunFor(5);
+    RunFor(5);
     IMDialog* results = Results();
     // Texts by their top-left corners (x -1: centred); the empty name keeps its place.
     const std::vector<std::tuple<std::wstring, int, int>> texts { { L"мелунарий", -1, 10 }, { L"Пестромир", -1, 35 },
@@ -254,12 +243,12 @@ TEST_F(WholeRunTest, WithoutANamePrintAndSaveAsAreGreyedAndDoNothing)
         EXPECT_EQ(buttons[i]->IsEnabled(), i >= 2);
         EXPECT_EQ(buttons[i]->GetColor(), i < 2 ? 0xFF808080u : 0xFFFFFFFFu);
     }
-    run_.SavePng("results_without_report.png");
-    const size_t screens = ChildrenOf<IMDialog>(run_.Window()).size();
+    Snapshot("results_without_report");
+    const size_t screens = Screens().size();
     ClickAt(72, 513);
     ClickAt(200, 513);
-    run_.RunFor(5);
-    EXPECT_EQ(ChildrenOf<IMDialog>(run_.Window()).size(), screens);
+    RunFor(5);
+    EXPECT_EQ(Screens().size(), screens);
     EXPECT_EQ(Results(), results);
 }
 
@@ -271,8 +260,9 @@ TEST_F(WholeRunTest, DamagedClipsStillLeadToTheResults)
         platform::RegisterNamedBlob(pair.clip, damaged, sizeof damaged);
     StartAs(L"Маша");
     WalkTheRoute();
-    ASSERT_TRUE(run_.RunUntil([&] { return Results() != nullptr; }, 10'000));
-    EXPECT_EQ(CloseAndRead(L"Маша").size(), 6u);
+    ASSERT_TRUE(RunUntil([&] { return Results() != nullptr; }, 10'000));
+    EndWith(715, 513);
+    EXPECT_EQ(StoredRows(L"Маша").size(), 6u);
 }
 
 // Retry from the exit dialog while the success sound still plays, then a new Start and Esc: the old sound's end
@@ -281,14 +271,14 @@ TEST_F(WholeRunTest, SuccessSoundOfAnAbandonedSceneLeavesTheNextOneAlone)
 {
     StartAs(L"Маша");
     WalkTheRoute();
-    PressKey(VK_F12);
-    run_.RunFor(5);
+    Press(VK_F12);
+    RunFor(5);
     ClickAt(332 + 60, 200 + 40);
-    run_.RunFor(5);
+    RunFor(5);
     ASSERT_EQ(app_->GetCurrentSceneDialog(), nullptr) << "Retry abandoned the scene";
     StartAs(L"Маша");
     IMDialog* scene = app_->GetCurrentSceneDialog();
-    run_.RunFor(8000);
+    RunFor(8000);
     EXPECT_EQ(app_->GetCurrentSceneDialog(), scene);
     EXPECT_EQ(ScreenWith<Clip>(), nullptr) << "no praise";
     ASSERT_NE(Hero(), nullptr);

@@ -8,8 +8,7 @@
 #include "platform/resources.h"
 #include "platform/sync.h"
 
-ScreenRun::ScreenRun(bool own_window)
-    : own_window_(own_window)
+ScreenRun::ScreenRun()
 {
     RegisterEmbeddedAssets();
     // Every pass waits for the streaming threads, so the sounds follow the test clock.
@@ -17,14 +16,12 @@ ScreenRun::ScreenRun(bool own_window)
     settle_ = [this] { platform::Settle(), input.At(1, settle_); };
     input.At(0, settle_);
     const RECT rect { 0, 0, 800, 600 };
-    if (own_window_)
-        window_ = IMWindow::Create(nullptr, &rect, L"Проверка", false, nullptr);
+    window_ = IMWindow::Create(nullptr, &rect, L"Проверка", false, nullptr);
 }
 
 ScreenRun::~ScreenRun()
 {
-    if (own_window_)
-        delete window_;
+    delete window_;
 }
 
 void ScreenRun::RunFor(DWORD ms)

@@ -18,15 +18,12 @@ class ScreenRun {
 public:
     using IMDialog = IMDialogBase<IMEmptyView>;
 
-    // Without a window of its own, the runner drives the one given to Adopt.
-    explicit ScreenRun(bool own_window = true);
+    ScreenRun();
     ~ScreenRun();
     ScreenRun(const ScreenRun&) = delete;
     ScreenRun& operator=(const ScreenRun&) = delete;
 
     IMWindow* Window() const { return window_; }
-    // The window someone else made and deletes.
-    void Adopt(IMWindow* window) { window_ = window; }
     // Runs the loop for ms passes, handling the input given before.
     void RunFor(DWORD ms);
     // Runs until the condition holds after a frame pass, for at most limit_ms; true when it held.
@@ -41,7 +38,6 @@ private:
     platform::headless::HeadlessPresenter presenter_;
     std::function<void()> settle_;
     IMWindow* window_ = nullptr;
-    bool own_window_;
 };
 
 // True while the memory voice of the named word plays.
