@@ -202,14 +202,15 @@ void PrintScheduler::Admin(const std::vector<std::string>& command)
 
 void PrintScheduler::AddQueue(const std::string& name)
 {
-    Admin({ "lpadmin", "-p", name, "-E", "-v", "imtest:" + (folder_ / "jobs" / name).string() });
+    Admin({ "/usr/sbin/lpadmin", "-p", name, "-E", "-v", "imtest:" + (folder_ / "jobs" / name).string() });
 }
 
 void PrintScheduler::AddQueueWithMargins(const std::string& name)
 {
     const fs::path driver = folder_ / (name + ".ppd");
     WriteFile(driver, kMarginsDriver, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
-    Admin({ "lpadmin", "-p", name, "-E", "-v", "imtest:" + (folder_ / "jobs" / name).string(), "-P", driver.string() });
+    Admin({ "/usr/sbin/lpadmin", "-p", name, "-E", "-v", "imtest:" + (folder_ / "jobs" / name).string(), "-P",
+        driver.string() });
 }
 
 std::vector<fs::path> PrintScheduler::WaitForJobs(

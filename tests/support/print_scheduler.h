@@ -31,9 +31,9 @@ public:
     }
     // A queue with a small driver: US Letter with margins of 18 pt left and right, 36 pt top and bottom.
     void AddQueueWithMargins(const std::string& name);
-    void RemoveQueue(const std::string& name) { Admin({ "lpadmin", "-x", name }); }
-    void SetDefault(const std::string& name) { Admin({ "lpadmin", "-d", name }); }
-    void RejectJobs(const std::string& name) { Admin({ "cupsreject", name }); }
+    void RemoveQueue(const std::string& name) { Admin({ "/usr/sbin/lpadmin", "-x", name }); }
+    void SetDefault(const std::string& name) { Admin({ "/usr/sbin/lpadmin", "-d", name }); }
+    void RejectJobs(const std::string& name) { Admin({ "/usr/sbin/cupsreject", name }); }
 
     // The PDFs the queue's device wrote, oldest first, once there are count of them or the timeout has passed.
     std::vector<std::filesystem::path> WaitForJobs(
