@@ -88,7 +88,7 @@ public:
     long ClosePopup();
     long ShowOptions(OptionsFiller filler);
     long ShowExitDialog();
-    // Builds the input-help page in the dialog; on a dialog that is closing it only shows the cursor.
+    // Builds the input-help page in the dialog; nothing is built on a dialog that is closing.
     long ShowInputHelp(Dialog* dialog);
     long SaveReport();
     long SaveReportAs(const std::wstring& path);

@@ -32,10 +32,6 @@ template <class T> void IMApp<T>::ShowInstruction(Dialog* dialog)
 
 template <class T> long IMApp<T>::ShowInputHelp(Dialog* dialog)
 {
-    if (dialog->IsClosing()) {
-        ShowCursor(TRUE);
-        return 0;
-    }
     BuildInputHelpPage(dialog, &instruction_playing_);
     return 0;
 }
