@@ -17,6 +17,8 @@ public:
     void RegisterScenes() override;
     // The spoken instruction: the maze as backdrop, the voice with its timed marker, then the input-help page.
     void ShowInstruction(Dialog* dialog) override;
+    // Drownings of an abandoned run never count in the next one, which may be another pupil's.
+    void BeginRun() override { drowning_counter_ = 0; }
     // The end of the instruction's voice or of its dialog, whichever comes first: the input-help page, once.
     long OnInstructionEnd(DWORD voice_id, Dialog* dialog);
 

@@ -57,6 +57,8 @@ public:
     virtual void ShowInstruction(Dialog* dialog);
     // F12 opens the exit dialog.
     virtual long OnKey(const IMKeyboardEvent& ev);
+    // A Start begins a new run: what the exercise counts per run starts again from nothing.
+    virtual void BeginRun() { }
 
     void SetInfo(const std::wstring& catalogue_number, const std::wstring& title, const std::wstring& description);
     void SetPupilName(const std::wstring& name) { pupil_name_ = name; }

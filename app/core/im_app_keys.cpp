@@ -94,6 +94,7 @@ template <class T> long IMApp<T>::OnStart(Dialog* popup, IMEditBar* bar)
     const std::wstring name = NameFieldText(bar);
     CreateReport(name);
     SetPupilName(name);
+    BeginRun();
     BeginInstruction();
     popup->Close();
     return 0;

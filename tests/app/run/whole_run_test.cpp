@@ -167,6 +167,27 @@ TEST_F(WholeRunTest, OneDrowningOnTheWayRecordsOneAttempt)
     EXPECT_EQ(rows[1], (std::vector<std::wstring> { L"Число попыток", L"1" }));
 }
 
+// A run abandoned after a drowning leaves nothing behind in the next pupil's count.
+TEST_F(WholeRunTest, AnAbandonedRunsDrowningDoesNotCountForTheNextPupil)
+{
+    StartAs(L"Маша");
+    Draw({ { 9, 0 }, { 9, 1 }, { 10, 1 } });
+    ASSERT_TRUE(RunUntil([&] { return Hero() && Hero()->IsDrowning(); }, 20'000));
+    ASSERT_TRUE(WalkTo(kStartCell));
+    Press(VK_F12);
+    RunFor(5);
+    ClickAt(332 + 60, 200 + 40);
+    RunFor(5);
+    ASSERT_EQ(app_->GetCurrentSceneDialog(), nullptr) << "Retry abandoned the scene";
+    StartAs(L"Петя");
+    WalkTheRoute();
+    ASSERT_TRUE(RunUntil([&] { return Results() != nullptr; }, 20'000));
+    EndWith(715, 513);
+    const Rows rows = StoredRows(L"Петя");
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[1], (std::vector<std::wstring> { L"Число попыток", L"0" }));
+}
+
 // Enter reaches the results only once a click gave them the focus; then it starts the maze again, once.
 TEST_F(WholeRunTest, EnterAfterAClickOnTheResultsStartsTheMazeAgainOnce)
 {
