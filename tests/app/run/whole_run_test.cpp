@@ -59,6 +59,21 @@ protected:
             },
             120'000);
     }
+    // A path into the water next to the start: the hero drowns and is put back on the start.
+    void DrownOnce()
+    {
+        Draw({ { 9, 0 }, { 9, 1 }, { 10, 1 } });
+        ASSERT_TRUE(RunUntil([&] { return Hero() && Hero()->IsDrowning(); }, 20'000));
+        ASSERT_TRUE(WalkTo(kStartCell));
+    }
+    void RetryFromTheExitDialog()
+    {
+        Press(VK_F12);
+        RunFor(5);
+        ClickAt(332 + 60, 200 + 40);
+        RunFor(5);
+        ASSERT_EQ(app_->GetCurrentSceneDialog(), nullptr) << "Retry abandoned the scene";
+    }
     void WalkTheRoute()
     {
         Draw(kRouteCorners);
@@ -156,9 +171,7 @@ TEST_F(WholeRunTest, RunFromStartToResultsWritesItsRowsInOrder)
 TEST_F(WholeRunTest, OneDrowningOnTheWayRecordsOneAttempt)
 {
     StartAs(L"Петя");
-    Draw({ { 9, 0 }, { 9, 1 }, { 10, 1 } });
-    ASSERT_TRUE(RunUntil([&] { return Hero() && Hero()->IsDrowning(); }, 20'000));
-    ASSERT_TRUE(WalkTo(kStartCell));
+    DrownOnce();
     WalkTheRoute();
     ASSERT_TRUE(RunUntil([&] { return Results() != nullptr; }, 20'000));
     EndWith(715, 513);
@@ -171,14 +184,8 @@ TEST_F(WholeRunTest, OneDrowningOnTheWayRecordsOneAttempt)
 TEST_F(WholeRunTest, AnAbandonedRunsDrowningDoesNotCountForTheNextPupil)
 {
     StartAs(L"Маша");
-    Draw({ { 9, 0 }, { 9, 1 }, { 10, 1 } });
-    ASSERT_TRUE(RunUntil([&] { return Hero() && Hero()->IsDrowning(); }, 20'000));
-    ASSERT_TRUE(WalkTo(kStartCell));
-    Press(VK_F12);
-    RunFor(5);
-    ClickAt(332 + 60, 200 + 40);
-    RunFor(5);
-    ASSERT_EQ(app_->GetCurrentSceneDialog(), nullptr) << "Retry abandoned the scene";
+    DrownOnce();
+    RetryFromTheExitDialog();
     StartAs(L"Петя");
     WalkTheRoute();
     ASSERT_TRUE(RunUntil([&] { return Results() != nullptr; }, 20'000));
@@ -292,11 +299,7 @@ TEST_F(WholeRunTest, SuccessSoundOfAnAbandonedSceneLeavesTheNextOneAlone)
 {
     StartAs(L"Маша");
     WalkTheRoute();
-    Press(VK_F12);
-    RunFor(5);
-    ClickAt(332 + 60, 200 + 40);
-    RunFor(5);
-    ASSERT_EQ(app_->GetCurrentSceneDialog(), nullptr) << "Retry abandoned the scene";
+    RetryFromTheExitDialog();
     StartAs(L"Маша");
     IMDialog* scene = app_->GetCurrentSceneDialog();
     RunFor(8000);
