@@ -1,6 +1,7 @@
 // The pupils' statistics workbook: an XML spreadsheet with one worksheet per pupil, extended run after run.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMImplementation.hpp>
 
+#include "platform/gdi_font.h"
 #include "report/workbook_parser.h"
 
 class IMReport {
@@ -31,6 +33,11 @@ public:
     // changes. Paths reach the file system exactly as given (UTF-8). The stored file is replaced only by a complete new
     // one. Never throws: false (with one diagnostic line) when the file was not written.
     bool Save(std::wstring path);
+
+    // Prints the pupil's worksheet on the printer context as one job: the header pairs in key order, a blank line,
+    // then every row of the worksheet's table, its cells in columns at least half the page wide. Nothing is
+    // printed when the worksheet has no table or the printer refuses the job. The caller keeps the context.
+    void Print(HDC dc, std::map<std::wstring, std::wstring> header);
 
     // The report's own path, as given to Open.
     const std::wstring& WidenString() const { return filePath_; }

@@ -14,8 +14,10 @@ packages=(
   # platform layer
   libsdl2-dev libfreetype-dev libfontconfig-dev libcups2-dev libcairo2-dev
   fonts-liberation fonts-dejavu-core
-  # reading printed pages back in tests
-  poppler-utils
+  # a private print scheduler for the tests, and reading printed pages back
+  cups-daemon cups-client poppler-utils
+  # a real X display for the tests that start the program
+  xvfb
 )
 # The praise clips' encoder is compiled with the toolchain, pkg-config and libtheora-dev listed above.
 asset_packages=(

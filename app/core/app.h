@@ -1,4 +1,4 @@
-// The exercise: the maze game as the single scene "Dialog1".
+// The exercise: its texts, its spoken instruction and the maze game as the single scene "Dialog1".
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,12 @@ public:
     ~App() override;
 
     void RegisterScenes() override;
+    // The spoken instruction: the maze as backdrop, the voice with its timed marker, then the input-help page.
+    void ShowInstruction(Dialog* dialog) override;
+    // Drownings of an abandoned run never count in the next one, which may be another pupil's.
+    void BeginRun() override { drowning_counter_ = 0; }
+    // The end of the instruction's voice or of its dialog, whichever comes first: the input-help page, once.
+    long OnInstructionEnd(DWORD voice_id, Dialog* dialog);
 
     // Fills the scene dialog with the maze, its input field and the hero on the start cell.
     void BuildGameScreen(Dialog* dialog);
@@ -42,6 +48,8 @@ private:
     void ResetCanvas();
 
     Dialog* scene_dialog_ = nullptr;
+    // Lets the input-help page come up at most once per instruction.
+    bool input_help_shown_ = false;
     // The texture of the maze picture, into which the path is painted.
     DWORD canvas_texture_id_ = 0;
 

@@ -5,10 +5,8 @@
 #include "engine/controls/control.h"
 #include "engine/resources/resource_manager.h"
 
-namespace {
-
 // A one-shot slot on the owner's frame signal: it cuts itself before calling on_end.
-void EndAtNextFrame(IMControl* owner, std::function<void()> on_end)
+void RunAtNextFrame(IMControl* owner, std::function<void()> on_end)
 {
     auto connection = std::make_shared<im::Connection>();
     *connection = IMControl::ConnectFrame(owner, [connection, on_end](const IMEvent&) -> long {
@@ -18,15 +16,13 @@ void EndAtNextFrame(IMControl* owner, std::function<void()> on_end)
     });
 }
 
-} // namespace
-
 void PlayVoiceOnce(IMControl* owner, const std::wstring& name, std::function<void()> on_end)
 {
     IMResourceManager* sound = IMResourceManager::Instance();
     const DWORD id = sound ? sound->CreateVoiceFromResource(name) : 0;
     if (id == 0) {
         if (owner && on_end)
-            EndAtNextFrame(owner, std::move(on_end));
+            RunAtNextFrame(owner, std::move(on_end));
         return;
     }
     if (owner && on_end) {

@@ -236,7 +236,7 @@ def _cloud_pieces(ctx, grow=0.0, dx=0.0, dy=0.0):
     """A body well outside the clip with puffs along its edge, each piece grown by `grow` (shrunk when
     negative); filled with the nonzero rule the pieces make one cloud."""
     draw.rounded_rect(ctx, 40 - grow + dx, 42 - grow + dy, 426 + 2 * grow, 266 + 2 * grow, 60 + grow)
-    puffs = [(x, 50, r) for x, r in ((92, 44), (170, 50), (252, 46), (334, 52), (412, 44))]
+    puffs = [(x, 50, r) for x, r in ((92, 44), (170, 46), (252, 46), (334, 46), (412, 44))]
     puffs += [(x, 300, r) for x, r in ((96, 42), (178, 46), (258, 42), (338, 48), (414, 42))]
     puffs += [(46, 140, 40), (42, 218, 38), (462, 132, 38), (464, 216, 40)]
     for x, y, r in puffs:

@@ -31,6 +31,8 @@ public:
     {
         return timers_.Connect(id, std::forward<F>(f));
     }
+    // Timers armed now.
+    std::size_t TimerCount() const { return timers_.Count(); }
 
     // Ends the message loop; the window stays in place until its owner deletes it.
     void Destroy() override;

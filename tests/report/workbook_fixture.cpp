@@ -108,7 +108,9 @@ std::vector<std::wstring> SheetNames(const DOMDocument& document)
     return names;
 }
 
-std::vector<std::vector<std::wstring>> SheetRows(const DOMDocument& document, const std::wstring& sheet)
+namespace {
+
+std::vector<std::vector<std::wstring>> SheetCells(const DOMDocument& document, const std::wstring& sheet, bool types)
 {
     std::vector<std::vector<std::wstring>> rows;
     for (DOMElement* worksheet : Children(*document.getDocumentElement(), u"Worksheet")) {
@@ -117,8 +119,21 @@ std::vector<std::vector<std::wstring>> SheetRows(const DOMDocument& document, co
         for (DOMElement* row : Children(*worksheet, u"Row")) {
             rows.emplace_back();
             for (DOMElement* data : Children(*row, u"Data"))
-                rows.back().push_back(report::WideOf(data->getTextContent()));
+                rows.back().push_back(
+                    report::WideOf(types ? data->getAttributeNS(kSpreadsheetNs, u"Type") : data->getTextContent()));
         }
     }
     return rows;
+}
+
+} // namespace
+
+std::vector<std::vector<std::wstring>> SheetRows(const DOMDocument& document, const std::wstring& sheet)
+{
+    return SheetCells(document, sheet, false);
+}
+
+std::vector<std::vector<std::wstring>> SheetTypes(const DOMDocument& document, const std::wstring& sheet)
+{
+    return SheetCells(document, sheet, true);
 }

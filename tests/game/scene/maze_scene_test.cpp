@@ -14,17 +14,13 @@
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
 #include "platform/sync.h"
+#include "tests/game/scene/maze_route.h"
 #include "tests/report/workbook_fixture.h"
 
 namespace {
 
 using IMDialog = IMDialogBase<IMEmptyView>;
 using Rows = std::vector<std::vector<std::wstring>>;
-
-// The only route from the near bank to the far one, by its corners.
-const std::vector<MazeCell> kRouteCorners { { 9, 0 }, { 9, 1 }, { 5, 1 }, { 5, 5 }, { 3, 5 }, { 3, 8 }, { 11, 8 },
-    { 11, 4 }, { 16, 4 }, { 16, 6 }, { 18, 6 }, { 18, 11 }, { 13, 11 }, { 13, 14 }, { 8, 14 }, { 8, 13 }, { 5, 13 },
-    { 5, 17 }, { 9, 17 }, { 9, 19 } };
 
 class PraisedApp : public App {
 public:

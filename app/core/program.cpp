@@ -1,0 +1,25 @@
+#include "app/core/program.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "app/core/app.h"
+#include "engine/window/window.h"
+#include "platform/termination.h"
+
+int RunExercise()
+{
+    platform::RouteTerminationSignals();
+    App::IMApp* app = nullptr;
+    try {
+        app = App::Instance(kExerciseCaption, false);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    platform::SetTerminationTarget(g_main_window_handle);
+    app->ShowStartScreen();
+    IMWindow::Run(app->GetMainWindow());
+    App::Release();
+    return 0;
+}

@@ -1,0 +1,10 @@
+// The program from its start screen to its end, on whichever window back end is installed.
+#pragma once
+
+// The window caption, which also names the statistics workbook.
+inline constexpr const wchar_t* kExerciseCaption = L"04271 Игра «Тумбилиада»";
+
+// Shows the start screen, runs the message loop until the window closes, saves the report and tears everything
+// down. 0 after an orderly close (the window's own buttons, the window manager's close, SIGTERM or SIGINT); 1 when
+// the window could not be started.
+int RunExercise();

@@ -1,0 +1,106 @@
+#include "platform/print/print_job.h"
+
+#include <cairo-pdf.h>
+#include <cups/cups.h>
+
+#include "platform/debug_output.h"
+
+namespace platform {
+
+namespace {
+
+void Report(const std::string& what, const std::string& name)
+{
+    OutputDebugStringA(("print: " + what + " on " + name + ": " + cupsLastErrorString() + "\n").c_str());
+}
+
+double Points(int device_units)
+{
+    return device_units * 72.0 / kPrintDpi;
+}
+
+} // namespace
+
+PrintJob::PrintJob(const std::string& destination, const std::string& title, const PageSetup& page)
+    : name_(destination.substr(0, destination.find('/')))
+    , page_setup_(page)
+{
+    surface_ = cairo_pdf_surface_create_for_stream(&PrintJob::Append, this, Points(page.width), Points(page.height));
+    if (cairo_surface_status(surface_) != CAIRO_STATUS_SUCCESS)
+        return;
+    id_ = cupsCreateJob(CUPS_HTTP_DEFAULT, name_.c_str(), title.c_str(), 0, nullptr);
+    if (id_ <= 0) {
+        id_ = 0;
+        Report("the scheduler refused a job", name_);
+    }
+}
+
+PrintJob::~PrintJob()
+{
+    if (page_)
+        cairo_destroy(page_);
+    if (surface_)
+        cairo_surface_destroy(surface_);
+    Cancel();
+}
+
+cairo_status_t PrintJob::Append(void* closure, const unsigned char* data, unsigned int length)
+{
+    static_cast<PrintJob*>(closure)->pdf_.append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+bool PrintJob::BeginPage()
+{
+    if (!id_ || page_)
+        return false;
+    page_ = cairo_create(surface_);
+    const double scale = 72.0 / kPrintDpi;
+    cairo_scale(page_, scale, scale);
+    cairo_translate(page_, page_setup_.left, page_setup_.top);
+    cairo_set_source_rgb(page_, 0, 0, 0);
+    return cairo_status(page_) == CAIRO_STATUS_SUCCESS;
+}
+
+bool PrintJob::FinishPage()
+{
+    if (!page_)
+        return false;
+    cairo_show_page(page_);
+    cairo_destroy(page_);
+    page_ = nullptr;
+    return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS;
+}
+
+bool PrintJob::Send()
+{
+    if (!id_)
+        return false;
+    if (page_)
+        FinishPage();
+    cairo_surface_finish(surface_);
+    bool sent = cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS
+        && cupsStartDocument(CUPS_HTTP_DEFAULT, name_.c_str(), id_, "report.pdf", CUPS_FORMAT_PDF, 1)
+            == HTTP_STATUS_CONTINUE;
+    if (sent) {
+        sent = cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf_.data(), pdf_.size()) == HTTP_STATUS_CONTINUE;
+        // The document must be finished even after a failed write, or the connection stays in the request.
+        sent = cupsFinishDocument(CUPS_HTTP_DEFAULT, name_.c_str()) <= IPP_STATUS_OK_EVENTS_COMPLETE && sent;
+    }
+    if (!sent) {
+        Report("job " + std::to_string(id_) + " was not taken", name_);
+        Cancel();
+        return false;
+    }
+    id_ = 0;
+    return true;
+}
+
+void PrintJob::Cancel()
+{
+    if (id_)
+        cupsCancelJob2(CUPS_HTTP_DEFAULT, name_.c_str(), id_, 0);
+    id_ = 0;
+}
+
+} // namespace platform

@@ -1,0 +1,87 @@
+#include "platform/sdl/display_check.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <SDL.h>
+
+namespace platform {
+namespace {
+
+constexpr const char* kNeedsSession = "This program needs a graphical desktop session";
+
+std::string Variable(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// SDL's drivers for the displays the environment names, in the order SDL itself tries them.
+std::string NamedDrivers(const std::string& x11, const std::string& wayland)
+{
+    if (!x11.empty() && !wayland.empty())
+        return "x11,wayland";
+    return x11.empty() ? "wayland" : "x11";
+}
+
+std::string NamedDisplays(const std::string& x11, const std::string& wayland)
+{
+    std::string names;
+    if (!x11.empty())
+        names = "DISPLAY=" + x11;
+    if (!wayland.empty())
+        names += (names.empty() ? "" : " or ") + ("WAYLAND_DISPLAY=" + wayland);
+    return names;
+}
+
+// A hidden window, never shown, with the simplest renderer that can draw into it: a display that refuses either
+// says so before anything else starts.
+std::string ProbeWindow()
+{
+    SDL_Window* probe = SDL_CreateWindow(
+        "", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 800, 600, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+    SDL_Renderer* renderer = probe != nullptr ? SDL_CreateRenderer(probe, -1, SDL_RENDERER_SOFTWARE) : nullptr;
+    std::string problem;
+    if (renderer != nullptr)
+        SDL_DestroyRenderer(renderer);
+    else
+        problem = std::string("This program cannot open its window on the display: ") + SDL_GetError();
+    if (probe != nullptr)
+        SDL_DestroyWindow(probe);
+    return problem;
+}
+
+} // namespace
+
+std::string DisplayProblem()
+{
+    const char* chosen = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool on_purpose = chosen != nullptr && *chosen != '\0';
+    const std::string x11 = Variable("DISPLAY");
+    const std::string wayland = Variable("WAYLAND_DISPLAY");
+    if (!on_purpose && x11.empty() && wayland.empty())
+        return std::string(kNeedsSession) + ": neither DISPLAY nor WAYLAND_DISPLAY is set.";
+
+    // SDL's own reason for a driver that does not start is not kept (it reports the shutdown that follows), so
+    // the line names what was tried instead.
+    const std::string drivers = NamedDrivers(x11, wayland);
+    if (SDL_VideoInit(on_purpose ? nullptr : drivers.c_str()) != 0) {
+        if (on_purpose)
+            return "This program cannot start the chosen video driver \"" + std::string(chosen) + "\".";
+        return std::string(kNeedsSession) + ": no display answers at " + NamedDisplays(x11, wayland) + ".";
+    }
+    std::string problem = ProbeWindow();
+    SDL_VideoQuit();
+    return problem;
+}
+
+bool CheckDisplay()
+{
+    const std::string problem = DisplayProblem();
+    if (problem.empty())
+        return true;
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return false;
+}
+
+} // namespace platform

@@ -1,0 +1,92 @@
+#include <algorithm>
+#include <vector>
+
+#include <xercesc/dom/DOMNodeList.hpp>
+
+#include "platform/debug_output.h"
+#include "platform/print/printer_dc.h"
+#include "report/report.h"
+#include "report/xml_text.h"
+
+using namespace xercesc;
+
+namespace {
+
+struct PageLayout {
+    int half_width = 0; // every column is at least this wide
+    int height = 0;
+    int margin = 0; // the average character width
+    int line_height = 0;
+};
+
+// Draws the texts of one line in columns.
+void PrintLine(HDC dc, const PageLayout& layout, const std::vector<std::wstring>& texts, int y)
+{
+    int x = layout.margin;
+    for (const std::wstring& text : texts) {
+        const int length = static_cast<int>(text.size());
+        TextOutW(dc, x, y, text.c_str(), length);
+        SIZE extent {};
+        GetTextExtentPoint32W(dc, text.c_str(), length, &extent);
+        x += std::max(layout.margin + static_cast<int>(extent.cx), layout.half_width);
+    }
+}
+
+std::vector<std::wstring> CellTexts(DOMElement* row)
+{
+    std::vector<std::wstring> texts;
+    DOMNodeList* data = row->getElementsByTagName(u"Data");
+    for (XMLSize_t i = 0; i < data->getLength(); ++i)
+        texts.push_back(report::WideOf(data->item(i)->getTextContent()));
+    return texts;
+}
+
+} // namespace
+
+void IMReport::Print(HDC dc, std::map<std::wstring, std::wstring> header)
+{
+    try {
+        auto* table = static_cast<DOMElement*>(worksheet_->getElementsByTagName(u"Table")->item(0));
+        if (!table)
+            return;
+        PageLayout layout;
+        layout.half_width = GetDeviceCaps(dc, HORZRES) / 2;
+        layout.height = GetDeviceCaps(dc, VERTRES);
+        TEXTMETRICW tm;
+        GetTextMetricsW(dc, &tm);
+        layout.margin = tm.tmAveCharWidth;
+        layout.line_height = tm.tmHeight + tm.tmExternalLeading;
+
+        DOCINFOW info;
+        info.lpszDocName = L"Print1: Printing";
+        if (StartDocW(dc, &info) <= 0)
+            return;
+        StartPage(dc);
+        int y = layout.line_height;
+        for (const auto& [key, value] : header) {
+            PrintLine(dc, layout, { key, value }, y);
+            y += layout.line_height;
+        }
+        y += layout.line_height;
+
+        // A full page is closed only when another row follows, so the last row never leaves an empty page behind.
+        bool page_full = false;
+        DOMNodeList* rows = table->getElementsByTagName(u"Row");
+        for (XMLSize_t i = 0; i < rows->getLength(); ++i) {
+            if (page_full) {
+                EndPage(dc);
+                StartPage(dc);
+                y = layout.line_height;
+                page_full = false;
+            }
+            PrintLine(dc, layout, CellTexts(static_cast<DOMElement*>(rows->item(i))), y);
+            y += layout.line_height;
+            page_full = y + layout.line_height >= layout.height;
+        }
+        EndPage(dc);
+        EndDoc(dc);
+    } catch (...) {
+        // Errors of the XML library stop here. The job stays open: deleting the context cancels it.
+        OutputDebugStringW(L"Report: printing stopped by an error");
+    }
+}

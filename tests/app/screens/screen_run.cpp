@@ -1,0 +1,61 @@
+#include "tests/app/screens/screen_run.h"
+
+#include <filesystem>
+
+#include "assets/embedded_assets.h"
+#include "engine/resources/resource_manager.h"
+#include "platform/audio_test.h"
+#include "platform/resources.h"
+#include "platform/sync.h"
+
+ScreenRun::ScreenRun()
+{
+    RegisterEmbeddedAssets();
+    // Every pass waits for the streaming threads, so the sounds follow the test clock.
+    platform::ChooseAudioOutput(platform::AudioOutputChoice::Null);
+    settle_ = [this] { platform::Settle(), input.At(1, settle_); };
+    input.At(0, settle_);
+    const RECT rect { 0, 0, 800, 600 };
+    window_ = IMWindow::Create(nullptr, &rect, L"Проверка", false, nullptr);
+}
+
+ScreenRun::~ScreenRun()
+{
+    delete window_;
+}
+
+void ScreenRun::RunFor(DWORD ms)
+{
+    input.QuitAfter(ms);
+    IMWindow::Run(window_);
+}
+
+bool ScreenRun::RunUntil(const std::function<bool()>& condition, DWORD limit_ms)
+{
+    const int64_t deadline = clock.Milliseconds() + limit_ms;
+    bool held = false;
+    im::ScopedConnection watch = IMControl::ConnectFrame(window_, [&](const IMEvent&) -> long {
+        held = held || condition();
+        if (held || clock.Milliseconds() >= deadline)
+            PostQuitMessage(0);
+        return 0;
+    });
+    IMWindow::Run(window_);
+    return held;
+}
+
+void ScreenRun::SavePng(const std::string& name) const
+{
+    const auto path = std::filesystem::current_path() / name;
+    ASSERT_TRUE(presenter_.SavePng(path.string()));
+}
+
+bool WordPlays(const char* word)
+{
+    IMResourceManager* rm = IMResourceManager::Instance();
+    const platform::Blob blob = platform::FindNamedBlob(word);
+    const std::string name = word;
+    CSoundStream* voice
+        = rm->FindVoice(rm->CreateVoiceFromMemory(std::wstring(name.begin(), name.end()), blob.data, DWORD(blob.size)));
+    return voice && voice->IsPlaying();
+}

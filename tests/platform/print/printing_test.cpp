@@ -1,0 +1,106 @@
+// The printers of a private scheduler, the page its queues offer a printer context, and documents that the
+// scheduler refuses or that are abandoned. What printed pages hold is checked where the report prints.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/print/printer_dc.h"
+#include "platform/print/printers.h"
+#include "tests/support/print_scheduler.h"
+
+namespace {
+
+std::vector<std::wstring> PrinterNames()
+{
+    DWORD needed = 0, count = 0;
+    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed);
+    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count);
+    std::vector<std::wstring> names;
+    for (DWORD i = 0; i < count; ++i)
+        names.push_back(reinterpret_cast<PRINTER_INFO_2W*>(buffer.data())[i].pPrinterName);
+    return names;
+}
+
+std::wstring DefaultDevice()
+{
+    wchar_t text[80];
+    GetProfileStringW(L"windows", L"device", L",,,", text, 80);
+    return text;
+}
+
+std::vector<int> Page(const wchar_t* printer)
+{
+    HDC dc = CreateDCW(nullptr, printer, nullptr, nullptr);
+    std::vector<int> caps;
+    for (int index : { PHYSICALWIDTH, PHYSICALHEIGHT, PHYSICALOFFSETX, PHYSICALOFFSETY, HORZRES, VERTRES })
+        caps.push_back(GetDeviceCaps(dc, index));
+    DeleteDC(dc);
+    return caps;
+}
+
+TEST(PrintingTest, PrintersInTheSchedulersOrderWithItsDefaultAndTheirPages)
+{
+    PrintScheduler scheduler;
+    ASSERT_TRUE(scheduler.Running());
+    scheduler.AddQueueWithMargins("Kabinet-2");
+    scheduler.AddQueues({ "Kabinet-3", "Kabinet-1" });
+    scheduler.SetDefault("Kabinet-2");
+    EXPECT_EQ(PrinterNames(), (std::vector<std::wstring> { L"Kabinet-1", L"Kabinet-2", L"Kabinet-3" }));
+    EXPECT_EQ(DefaultDevice().substr(0, 10), L"Kabinet-2,");
+
+    // 1/600 inch: A4 when the queue names no media; the driver's Letter with its margins taken off.
+    EXPECT_EQ(Page(L"Kabinet-1"), (std::vector<int> { 4961, 7016, 0, 0, 4961, 7016 }));
+    EXPECT_EQ(Page(L"Kabinet-2"), (std::vector<int> { 5100, 6600, 150, 300, 4800, 6000 }));
+    HDC dc = CreateDCW(nullptr, L"Kabinet-1", nullptr, nullptr);
+    TEXTMETRICW tm;
+    ASSERT_TRUE(GetTextMetricsW(dc, &tm));
+    EXPECT_NEAR(tm.tmHeight, 96, 10); // about 10 pt
+    SIZE wide {}, narrow {};
+    GetTextExtentPoint32W(dc, L"Шшш", 3, &wide);
+    GetTextExtentPoint32W(dc, L"iii", 3, &narrow);
+    EXPECT_GT(wide.cx, 2 * narrow.cx);
+    DeleteDC(dc);
+
+    scheduler.RemoveQueue("Kabinet-2");
+    EXPECT_EQ(CreateDCW(nullptr, L"Kabinet-2", nullptr, nullptr), nullptr);
+    EXPECT_EQ(DefaultDevice(), L",,,");
+}
+
+TEST(PrintingTest, ARefusedOrAbandonedDocumentPrintsNothing)
+{
+    PrintScheduler scheduler;
+    ASSERT_TRUE(scheduler.Running());
+    scheduler.AddQueues({ "Kabinet-1", "Kabinet-2" });
+    DOCINFOW info;
+    info.lpszDocName = L"Print1: Printing";
+    HDC abandoned = CreateDCW(nullptr, L"Kabinet-1", nullptr, nullptr);
+    ASSERT_GT(StartDocW(abandoned, &info), 0);
+    EXPECT_EQ(StartDocW(abandoned, &info), SP_ERROR);
+    ASSERT_GT(StartPage(abandoned), 0);
+    TextOutW(abandoned, 0, 0, L"Брошено", 7);
+    EXPECT_TRUE(DeleteDC(abandoned)); // with its document open: the job is cancelled
+    EXPECT_EQ(scheduler.JobCount("Kabinet-1"), 1);
+    EXPECT_EQ(scheduler.JobCount("Kabinet-1", "not-completed"), 0);
+
+    scheduler.RejectJobs("Kabinet-2");
+    HDC refused = CreateDCW(nullptr, L"Kabinet-2", nullptr, nullptr);
+    EXPECT_LE(StartDocW(refused, &info), 0);
+    EXPECT_EQ(StartPage(refused), SP_ERROR);
+    EXPECT_FALSE(TextOutW(refused, 0, 0, L"x", 1));
+    EXPECT_EQ(EndDoc(refused), SP_ERROR);
+    DeleteDC(refused);
+    EXPECT_EQ(scheduler.JobCount("Kabinet-2"), 0);
+}
+
+TEST(PrintingTest, WithoutASchedulerThereAreNoPrinters)
+{
+    setenv("CUPS_SERVER", "/nonexistent/im-cups.sock", 1);
+    EXPECT_TRUE(PrinterNames().empty());
+    EXPECT_EQ(DefaultDevice(), L",,,");
+    EXPECT_EQ(CreateDCW(nullptr, L"Kabinet-1", nullptr, nullptr), nullptr);
+}
+
+} // namespace

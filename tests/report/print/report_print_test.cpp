@@ -1,0 +1,172 @@
+// The pupil's sheet on paper: printed through a private scheduler on a queue whose printable area lies inside the
+// sheet, and read back from the PDF the queue's device received.
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/print/printer_dc.h"
+#include "platform/utf8.h"
+#include "report/report.h"
+#include "tests/support/print_scheduler.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ReportPrintTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(scheduler.Running());
+        scheduler.AddQueueWithMargins("Kabinet-1");
+        dc = CreateDCW(nullptr, L"Kabinet-1", nullptr, nullptr);
+        ASSERT_NE(dc, nullptr);
+        TEXTMETRICW tm;
+        GetTextMetricsW(dc, &tm);
+        margin = tm.tmAveCharWidth;
+        line = tm.tmHeight + tm.tmExternalLeading;
+        half = GetDeviceCaps(dc, HORZRES) / 2;
+    }
+    void TearDown() override { DeleteDC(dc); }
+
+    std::unique_ptr<IMReport> Open(const char* file, const std::wstring& pupil)
+    {
+        return IMReport::Open(platform::FromUtf8((scheduler.Folder() / file).string()), pupil);
+    }
+    fs::path Print(IMReport& report)
+    {
+        report.Print(
+            dc, { { L"Номер ЦОР", L"04271" }, { L"Название", L"Игра «Тумбилиада»" }, { L"Ученик", L"Иванов" } });
+        const auto jobs = scheduler.WaitForJobs("Kabinet-1", 1);
+        return jobs.size() == 1 ? jobs[0] : fs::path();
+    }
+    // Device units on the printable area to points on the sheet.
+    double X(int x) const { return (GetDeviceCaps(dc, PHYSICALOFFSETX) + x) * 72.0 / 600; }
+    double Y(int y) const { return (GetDeviceCaps(dc, PHYSICALOFFSETY) + y) * 72.0 / 600; }
+    int Width(const std::wstring& text) const
+    {
+        SIZE size {};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return size.cx;
+    }
+
+    PrintScheduler scheduler;
+    HDC dc = nullptr;
+    int margin = 0, line = 0, half = 0;
+};
+
+// The first word with the text, or null.
+const PdfWord* Find(const std::vector<PdfWord>& words, const std::string& text)
+{
+    for (const auto& w : words)
+        if (w.text == text)
+            return &w;
+    return nullptr;
+}
+
+TEST_F(ReportPrintTest, HeaderThenBlankLineThenEveryRowOfThePupilsSheetInColumns)
+{
+    const std::wstring wide = L"Продолжительность успешной попытки с очень длинным пояснением в конце";
+    {
+        auto earlier = Open("book.xls", L"Иванов");
+        earlier->AddRow(L"Число попыток", L"3", L"Number");
+        earlier->AddEmptyRow();
+        ASSERT_TRUE(earlier->Save(L""));
+        auto other = Open("book.xls", L"Петров");
+        other->AddRow(L"Чужая строка", L"9", L"Number");
+        ASSERT_TRUE(other->Save(L""));
+    }
+    auto report = Open("book.xls", L"Иванов");
+    report->AddRow(L"Время начала работы с упражнением", L"07-March-2025 14:05", L"String");
+    report->AddRow(wide, L"4567", L"Number");
+    ASSERT_GT(Width(wide), half - margin);
+
+    const fs::path pdf = Print(*report);
+    ASSERT_FALSE(pdf.empty());
+    EXPECT_EQ(PrintScheduler::JobTitle(pdf), "Print1: Printing");
+    EXPECT_EQ(PdfPages(pdf), 1);
+    std::istringstream text(PdfText(pdf));
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(text, l);)
+        lines.push_back(l.substr(0, l.find_last_not_of(' ') + 1));
+    ASSERT_GE(lines.size(), 8u);
+    const std::pair<std::string, std::string> expected[] = { { "Название", "Игра «Тумбилиада»" },
+        { "Номер ЦОР", "04271" }, { "Ученик", "Иванов" }, {}, { "Число попыток", "3" }, {},
+        { "Время начала работы с упражнением", "07-March-2025 14:05" }, { "Продолжительность успешной", "4567" } };
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(lines[i].rfind(expected[i].first, 0), 0u) << lines[i];
+        EXPECT_EQ(lines[i].empty(), expected[i].first.empty()) << i;
+        EXPECT_NE(lines[i].find(expected[i].second), std::string::npos) << lines[i];
+    }
+    EXPECT_EQ(PdfText(pdf).find("Чужая"), std::string::npos);
+
+    // Lines one line height apart from one line below the top; values at half the page or one character behind.
+    const auto words = PdfWords(pdf);
+    const PdfWord* title = Find(words, "Название");
+    const PdfWord* first_row = Find(words, "Число");
+    const PdfWord* number = Find(words, "04271");
+    const PdfWord* value = Find(words, "07-March-2025");
+    const PdfWord* wide_value = Find(words, "4567");
+    ASSERT_TRUE(title && first_row && number && value && wide_value);
+    EXPECT_NEAR(title->x_min, X(margin), 1.0);
+    EXPECT_NEAR(first_row->y_min - title->y_min, Y(5 * line) - Y(line), 0.5);
+    EXPECT_NEAR(number->x_min, X(margin + half), 1.0);
+    EXPECT_NEAR(value->x_min, X(margin + half), 1.0);
+    EXPECT_NEAR(wide_value->x_min, X(margin + Width(wide) + margin), 1.0);
+}
+
+TEST_F(ReportPrintTest, ASheetThatFillsThreePagesExactlyPrintsThree)
+{
+    // A page's last row stands at the last y with y + 2 lines >= its height; the first page's rows begin below
+    // the header block and its blank line.
+    int last = 1;
+    while ((last + 2) * line < GetDeviceCaps(dc, VERTRES))
+        ++last;
+    const int rows = (last - 4) + 2 * last;
+    auto report = Open("long.xls", L"Иванов");
+    for (int i = 1; i <= rows; ++i)
+        report->AddRow(L"Строка " + std::to_wstring(i), std::to_wstring(i), L"Number");
+    const fs::path pdf = Print(*report);
+    ASSERT_FALSE(pdf.empty());
+    EXPECT_EQ(PdfPages(pdf), 3);
+
+    const auto words = PdfWords(pdf);
+    auto on_page = [&](int page) {
+        std::vector<const PdfWord*> found;
+        for (const auto& w : words)
+            if (w.page == page)
+                found.push_back(&w);
+        return found;
+    };
+    ASSERT_FALSE(on_page(1).empty());
+    EXPECT_EQ(on_page(1).front()->text, "Строка"); // a new page starts one line down, as the first
+    EXPECT_NEAR(on_page(1).front()->y_min, Find(words, "Название")->y_min, 0.5);
+    ASSERT_FALSE(on_page(2).empty());
+    EXPECT_EQ(on_page(2).back()->text, std::to_string(rows));
+}
+
+TEST_F(ReportPrintTest, ASheetWithoutRowsPrintsTheHeaderOnOnePageAndOneWithoutTableNothing)
+{
+    auto empty = Open("empty.xls", L"Сидоров");
+    const fs::path pdf = Print(*empty);
+    ASSERT_FALSE(pdf.empty());
+    EXPECT_EQ(PdfPages(pdf), 1);
+    EXPECT_NE(PdfText(pdf).find("Ученик"), std::string::npos);
+    ASSERT_TRUE(empty->Save(L""));
+
+    // The same workbook with the pupil's table taken out by hand.
+    const fs::path file = scheduler.Folder() / "empty.xls";
+    std::stringstream bytes;
+    bytes << std::ifstream(file).rdbuf();
+    std::string xml = bytes.str();
+    const size_t from = xml.rfind("<Table>"), to = xml.find("</Table>", from);
+    ASSERT_NE(from, std::string::npos);
+    xml.erase(from, to + 8 - from);
+    std::ofstream(file, std::ios::trunc) << xml;
+    Open("empty.xls", L"Сидоров")->Print(dc, { { L"Ученик", L"Сидоров" } });
+    EXPECT_EQ(scheduler.JobCount("Kabinet-1"), 1);
+}
+
+} // namespace

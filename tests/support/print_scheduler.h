@@ -1,0 +1,70 @@
+// A private CUPS scheduler for tests: its own folder, configuration and socket, never the system's service. Its
+// queues' device writes every job into the test's folder, so the printed PDF can be read back. The process reaches
+// it as any CUPS client does: CUPS_SERVER names its socket while it runs.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+class PrintScheduler {
+public:
+    // Starts cupsd and waits until it answers; the test fails when it cannot start.
+    PrintScheduler();
+    // Stops cupsd, restores the client's server setting and removes the folder.
+    ~PrintScheduler();
+    PrintScheduler(const PrintScheduler&) = delete;
+    PrintScheduler& operator=(const PrintScheduler&) = delete;
+
+    bool Running() const { return pid_ > 0; }
+    void AddQueue(const std::string& name);
+    // Queues in the order given, the last of them the default.
+    void AddQueues(std::initializer_list<const char*> names)
+    {
+        for (const char* name : names)
+            AddQueue(name);
+        SetDefault(*(names.end() - 1));
+    }
+    // A queue with a small driver: US Letter with margins of 18 pt left and right, 36 pt top and bottom.
+    void AddQueueWithMargins(const std::string& name);
+    void RemoveQueue(const std::string& name) { Admin({ "/usr/sbin/lpadmin", "-x", name }); }
+    void SetDefault(const std::string& name) { Admin({ "/usr/sbin/lpadmin", "-d", name }); }
+    void RejectJobs(const std::string& name) { Admin({ "/usr/sbin/cupsreject", name }); }
+
+    // The PDFs the queue's device wrote, oldest first, once there are count of them or the timeout has passed.
+    std::vector<std::filesystem::path> WaitForJobs(
+        const std::string& queue, size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    // The jobs the scheduler holds for the queue: "all", or "not-completed" (printing or awaiting their document).
+    int JobCount(const std::string& queue, const char* which = "all") const;
+    // The job name the device was given with a job file.
+    static std::string JobTitle(const std::filesystem::path& job);
+
+    const std::filesystem::path& Folder() const { return folder_; }
+
+private:
+    void WriteConfiguration();
+    void Admin(const std::vector<std::string>& command);
+
+    std::filesystem::path folder_;
+    std::string previous_server_;
+    bool had_server_ = false;
+    pid_t pid_ = -1;
+};
+
+// Runs a command and returns its standard output; empty when it fails.
+std::string CaptureOutput(const std::vector<std::string>& args);
+
+// What poppler reads from a PDF: the text as laid out, the page count, and the words with their boxes in points
+// from the sheet's top-left corner (page counted from 0).
+std::string PdfText(const std::filesystem::path& pdf);
+int PdfPages(const std::filesystem::path& pdf);
+struct PdfWord {
+    int page = 0;
+    double x_min = 0, y_min = 0, x_max = 0, y_max = 0;
+    std::string text;
+};
+std::vector<PdfWord> PdfWords(const std::filesystem::path& pdf);
