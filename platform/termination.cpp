@@ -6,6 +6,7 @@
 #include <thread>
 
 #include <pthread.h>
+#include <unistd.h>
 
 #include "platform/window.h"
 
@@ -41,8 +42,9 @@ void WaitForSignals(sigset_t set)
 
 void RouteTerminationSignals()
 {
-    static std::atomic<bool> routed { false };
-    if (routed.exchange(true))
+    // Once per process: a forked child inherits the flag but not the waiting thread, so it routes again.
+    static std::atomic<pid_t> routed_in { 0 };
+    if (routed_in.exchange(getpid()) == getpid())
         return;
     const sigset_t set = TerminationSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);

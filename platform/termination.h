@@ -7,7 +7,7 @@
 namespace platform {
 
 // Blocks both signals in the calling thread and starts the thread that waits for them. To be called first thing
-// in the program, before any other thread exists, so that every later thread inherits the block. Once only.
+// in the program, before any other thread exists, so that every later thread inherits the block. Once per process.
 void RouteTerminationSignals();
 // The window that receives WM_CLOSE, kept after the window is gone (signals are then ignored while the program
 // finishes). While none was ever set, a signal ends the process at once with code 0: nothing could be lost yet.

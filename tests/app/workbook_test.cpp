@@ -11,6 +11,7 @@
 #include "game/tumbil.h"
 #include "tests/app/app_fixture.h"
 #include "tests/game/scene/maze_route.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
@@ -146,14 +147,16 @@ TEST_F(WorkbookRunTest, SigtermInTheMiddleOfAGameEndsInAnOrderlySave)
         _exit(RunExercise());
     }
     close(ready[1]);
-    char byte = 0;
-    ASSERT_EQ(read(ready[0], &byte, 1), 1) << "the game started in the child";
+    const bool started = testing_support::ReadByteWithin(ready[0]).has_value();
     close(ready[0]);
+    if (!started)
+        testing_support::WaitForChild(child, std::chrono::milliseconds(0)); // killed and reaped
+    ASSERT_TRUE(started) << "the game started in the child";
     kill(child, SIGTERM);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const std::optional<int> status = testing_support::WaitForChild(child);
+    ASSERT_TRUE(status.has_value()) << "the child ended after SIGTERM";
+    ASSERT_TRUE(WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
     const Rows rows = StoredRows(L"Маша");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], L"Время начала работы с упражнением");
