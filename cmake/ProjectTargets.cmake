@@ -3,6 +3,15 @@
 add_library(im_build_flags INTERFACE)
 target_compile_options(im_build_flags INTERFACE -Wall -Wextra)
 target_include_directories(im_build_flags INTERFACE ${PROJECT_SOURCE_DIR})
+
+# MAZE_SANITIZE=address,undefined or MAZE_SANITIZE=thread builds every target with those sanitizers; a finding
+# stops the program instead of being printed and passed over.
+set(MAZE_SANITIZE "" CACHE STRING "Sanitizers to build with (address,undefined or thread)")
+if(MAZE_SANITIZE)
+  target_compile_options(im_build_flags INTERFACE -fsanitize=${MAZE_SANITIZE} -fno-sanitize-recover=all
+                                                  -fno-omit-frame-pointer)
+  target_link_options(im_build_flags INTERFACE -fsanitize=${MAZE_SANITIZE})
+endif()
 target_link_libraries(im_build_flags INTERFACE Boost::boost Threads::Threads)
 
 # im_library(<target> [SOURCES ...] [DEPS ...])
@@ -22,7 +31,7 @@ function(im_library target)
 endfunction()
 
 add_library(im_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
-target_link_libraries(im_test_main PUBLIC GTest::gtest GTest::gmock)
+target_link_libraries(im_test_main PUBLIC im_build_flags GTest::gtest GTest::gmock)
 
 # im_test(<target> LABEL <label> [SOURCES ...] [DEPS ...])
 # Each test case runs in its own process, so process-wide singletons start fresh.
