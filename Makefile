@@ -41,7 +41,8 @@ check-asan: deps
 	cd $(BUILD)-asan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) --timeout 600
 
 check-tsan: deps
-	cmake -S . -B $(BUILD)-tsan -G Ninja -DMAZE_SANITIZE=thread $(SANITIZE_FLAGS)
+	cmake -S . -B $(BUILD)-tsan -G Ninja -DMAZE_SANITIZE=thread -DMAZE_TEST_LABELS='$(THREADED_LABELS)' \
+		$(SANITIZE_FLAGS)
 	cmake --build $(BUILD)-tsan -j $(JOBS)
 	cd $(BUILD)-tsan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) --timeout 600 \
 		-L '$(THREADED_LABELS)'
