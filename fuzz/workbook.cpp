@@ -50,10 +50,11 @@ size_t RowsOf(const IMReport& report)
     return table ? report::SpreadsheetChildren(*table, u"Row").size() : 0;
 }
 
-void Check(bool holds, const char* what)
+// Stops the run with what went wrong and what the report said about it.
+void Check(bool holds, const char* what, const platform::DebugCapture& said)
 {
     if (!holds) {
-        std::fprintf(stderr, "workbook fuzz: %s\n", what);
+        std::fprintf(stderr, "workbook fuzz: %s\n%s\n", what, platform::ToUtf8(said.Text()).c_str());
         std::abort();
     }
 }
@@ -64,7 +65,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     xercesc::XMLPlatformUtils::Initialize();
     std::string pattern = (std::filesystem::temp_directory_path() / "workbook-fuzz-XXXXXX").string();
-    Check(::mkdtemp(pattern.data()) != nullptr, "no scratch folder");
+    if (!::mkdtemp(pattern.data()))
+        std::abort();
     g_folder = pattern;
     std::atexit([] { std::filesystem::remove_all(g_folder); });
     return 0;
@@ -81,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     platform::DebugCapture quiet;
     auto report = IMReport::Open(platform::FromUtf8(file.string()), texts[0]);
-    Check(report != nullptr, "a stored file stopped the report");
+    Check(report != nullptr, "a stored file stopped the report", quiet);
     size_t added = 0;
     for (size_t i = 1; i + 2 < texts.size(); i += 3, ++added)
         report->AddRow(texts[i], texts[i + 1], texts[i + 2]);
@@ -89,16 +91,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         report->AddEmptyRow();
         ++added;
     }
-    Check(report->Save(L""), "the workbook was not saved");
+    Check(report->Save(L""), "the workbook was not saved", quiet);
     const size_t rows = RowsOf(*report);
     report.reset();
     const size_t diagnosed = quiet.Entries().size();
 
     // A workbook this program saved opens again, not moved aside, with the pupil's rows in it.
     auto again = IMReport::Open(platform::FromUtf8(file.string()), texts[0]);
-    Check(again != nullptr, "the saved workbook does not open");
-    Check(quiet.Entries().size() == diagnosed, "the saved workbook does not parse");
-    Check(RowsOf(*again) == rows && rows >= added, "rows were lost");
+    Check(again != nullptr, "the saved workbook does not open", quiet);
+    Check(quiet.Entries().size() == diagnosed, "the saved workbook does not parse", quiet);
+    Check(RowsOf(*again) == rows && rows >= added, "rows were lost", quiet);
     again.reset();
     std::filesystem::remove_all(g_folder);
     std::filesystem::create_directory(g_folder);

@@ -70,6 +70,7 @@ TEST_P(DamagedWorkbook, IsKeptAsideAndTheReportStartsEmpty)
 INSTANTIATE_TEST_SUITE_P(Kinds, DamagedWorkbook,
     testing::Values(Damage { "Empty", "" }, Damage { "Truncated", "truncated" },
         Damage { "Unbalanced", "<Workbook><Worksheet></Workbook>" }, Damage { "NotXml", "not a workbook at all" },
+        Damage { "UnknownVersion", "<?xml version=\"1.(0\"?><Workbook/>" },
         Damage { "EntityBomb",
             "<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">"
             "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
