@@ -1,5 +1,6 @@
 #include <csignal>
 #include <cstring>
+#include <memory>
 
 #include <sys/resource.h>
 
@@ -182,8 +183,15 @@ TEST_F(FailingSave, OverAFolder)
 
 TEST_F(FailingSave, WhenTheDiskRefusesTheBytes)
 {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit { static_cast<rlim_t>(stored_.size() / 2), RLIM_INFINITY };
+    // The limit holds for the whole process: later tests in it must write again.
+    rlimit before;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    auto signalBefore = std::signal(SIGXFSZ, SIG_IGN);
+    std::shared_ptr<void> restore(nullptr, [&](void*) {
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, signalBefore);
+    });
+    rlimit limit { static_cast<rlim_t>(stored_.size() / 2), before.rlim_max };
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     ExpectCleanFailure(report_->Save(L""), Paths { "book.xls" });
 }
