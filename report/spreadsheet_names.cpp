@@ -122,11 +122,18 @@ const XMLCh* SpreadsheetAttribute(const DOMElement& element, std::u16string_view
 void SetSpreadsheetAttribute(DOMElement& element, std::u16string_view localName, const XMLCh* value)
 {
     std::u16string name;
-    if (const DOMAttr* existing = FindAttribute(element, localName))
+    if (const DOMAttr* existing = FindAttribute(element, localName)) {
         name = existing->getName();
-    else
-        name = BoundPrefix(element).value_or(std::u16string(kProgramsAttributePrefix)) + u":"
-            + std::u16string(localName);
+    } else if (auto prefix = BoundPrefix(element)) {
+        name = *prefix + u":" + std::u16string(localName);
+    } else {
+        // Bound where it is first needed (unbound, or bound to another namespace), so that a parser that checks
+        // namespaces reads the attribute as a spreadsheet one.
+        const std::u16string programs(kProgramsAttributePrefix);
+        element.setAttribute(
+            (std::u16string(kXmlns) + u":" + programs).c_str(), std::u16string(kSpreadsheetNamespace).c_str());
+        name = programs + u":" + std::u16string(localName);
+    }
     element.setAttribute(name.c_str(), value);
 }
 

@@ -24,7 +24,7 @@ xercesc::DOMElement* FirstSpreadsheetChild(const xercesc::DOMElement& parent, st
 const XMLCh* SpreadsheetAttribute(const xercesc::DOMElement& element, std::u16string_view localName);
 
 // Sets the spreadsheet attribute localName: under the name it has already, else under a prefix bound to the
-// spreadsheet namespace in scope, else as "ss:".
+// spreadsheet namespace in scope, else as "ss:", binding that prefix on the element.
 void SetSpreadsheetAttribute(xercesc::DOMElement& element, std::u16string_view localName, const XMLCh* value);
 
 // Appends a new spreadsheet element localName to parent. It takes the parent's prefix when the parent is a

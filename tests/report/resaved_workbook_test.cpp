@@ -63,4 +63,19 @@ TEST_F(ResavedWorkbook, ANewPupilGetsOneSheetInTheFilesOwnSpelling)
     EXPECT_EQ(Count(bytes, "<Worksheet"), 0u);
 }
 
+TEST_F(WorkbookTest, AttributesOfANewSheetAreBoundWhereTheFileBindsNoPrefix)
+{
+    const auto file = folder_ / "book.xls";
+    WriteBytes(file, "<?xml version=\"1.0\"?><Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\"/>");
+    for (const wchar_t* run : { L"первый", L"второй" })
+        RecordRun(file, L"Z", L"Запуск", run);
+
+    const std::string bytes = ReadBytes(file);
+    auto document = ParseStrictly(bytes);
+    ASSERT_TRUE(document);
+    EXPECT_EQ(SheetNames(*document), std::vector<std::wstring> { L"Z" });
+    EXPECT_EQ(SheetRows(*document, L"Z").size(), 2u);
+    EXPECT_EQ(Count(bytes, "<Worksheet "), 1u);
+}
+
 } // namespace
