@@ -8,6 +8,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzz targets (libFuzzer comes with clang's runtime)
+  clang libclang-rt-14-dev
   # libraries the program calls
   libboost-dev libxerces-c-dev libpng-dev libjpeg62-turbo-dev
   libogg-dev libvorbis-dev libtheora-dev libagg-dev

@@ -1,5 +1,6 @@
 #include <csignal>
 #include <cstring>
+#include <memory>
 
 #include <sys/resource.h>
 
@@ -70,6 +71,7 @@ TEST_P(DamagedWorkbook, IsKeptAsideAndTheReportStartsEmpty)
 INSTANTIATE_TEST_SUITE_P(Kinds, DamagedWorkbook,
     testing::Values(Damage { "Empty", "" }, Damage { "Truncated", "truncated" },
         Damage { "Unbalanced", "<Workbook><Worksheet></Workbook>" }, Damage { "NotXml", "not a workbook at all" },
+        Damage { "UnknownVersion", "<?xml version=\"1.(0\"?><Workbook/>" },
         Damage { "EntityBomb",
             "<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">"
             "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
@@ -181,8 +183,15 @@ TEST_F(FailingSave, OverAFolder)
 
 TEST_F(FailingSave, WhenTheDiskRefusesTheBytes)
 {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit { static_cast<rlim_t>(stored_.size() / 2), RLIM_INFINITY };
+    // The limit holds for the whole process: later tests in it must write again.
+    rlimit before;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    auto signalBefore = std::signal(SIGXFSZ, SIG_IGN);
+    std::shared_ptr<void> restore(nullptr, [&](void*) {
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, signalBefore);
+    });
+    rlimit limit { static_cast<rlim_t>(stored_.size() / 2), before.rlim_max };
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     ExpectCleanFailure(report_->Save(L""), Paths { "book.xls" });
 }
