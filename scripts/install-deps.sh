@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
+  # tests and benchmarks (the presenter benchmark shows windows on a virtual display)
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb
   # libraries the program calls
   libboost-dev libxerces-c-dev libpng-dev libjpeg62-turbo-dev
   libogg-dev libvorbis-dev libtheora-dev libagg-dev
