@@ -31,9 +31,16 @@ private:
     };
     static std::vector<Tap> Taps(int src_extent, int view_extent);
     static void Span(const std::vector<Tap>& taps, int lo, int hi, int* out_lo, int* out_hi);
-    void ScaleRow(const uint32_t* src_row, int x0, int x1, uint32_t* out);
+    void ScaleRow(const uint32_t* src_row, int x0, int x1, uint32_t* out) const;
 
     std::vector<Tap> columns_;
+    // Per output column, the 16-bit factors of its two source pixels' four channels: 256 − weight four times, then
+    // weight four times.
+    std::vector<uint16_t> column_factors_;
+    // The columns [blend_begin_, blend_end_) read two neighbouring source pixels; the others, at the edges, one.
+    int blend_begin_ = 0;
+    int blend_end_ = 0;
+    bool same_width_ = false;
     std::vector<Tap> rows_;
     std::vector<uint32_t> upper_;
     std::vector<uint32_t> lower_;
