@@ -24,7 +24,9 @@ export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$exe" >/dev/null 2>&1 &
 app=$!
-sleep 3
+# The window is up, then a moment for its first frames.
+for _ in $(seq 100); do xdotool search --onlyvisible --pid "$app" >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 1
 
 # The 800 x 600 client fills the screen's height or width, centred; the maze field's 20-pixel cells start at
 # (200, 100) of the client.

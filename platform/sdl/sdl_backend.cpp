@@ -44,6 +44,7 @@ SdlBackend::~SdlBackend()
 bool SdlBackend::CreateNative(HWND hwnd, const std::wstring& title, DWORD style, POINT origin, SIZE client)
 {
     if (!video_) {
+        SdlPresenter::PrepareDisplay();
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             SDL_Log("cannot start the display: %s", SDL_GetError());
             return false;

@@ -15,6 +15,9 @@ public:
     // The GPU renderer when the display has a hardware one (GL over a software rasteriser does not count), else
     // the window surface; null when neither works.
     static std::unique_ptr<SdlPresenter> Create(SDL_Window* window);
+    // Before SDL's video starts: finds out whether a GPU is there without loading a GL driver into this process
+    // (see gpu_probe.h), so Create need not ask through a GL renderer of its own.
+    static void PrepareDisplay();
 
     SdlPresenter() = default;
     SdlPresenter(const SdlPresenter&) = delete;
@@ -32,8 +35,5 @@ protected:
 private:
     int present_count_ = 0;
 };
-
-// Whether a GL renderer string names a software rasteriser.
-bool IsSoftwareRasteriser(const char* gl_renderer);
 
 } // namespace platform
