@@ -9,8 +9,13 @@
 namespace bench {
 namespace {
 
+// Plain text without colours, so each ratio line printed after it starts with "ratio".
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
+    MedianReporter()
+        : ConsoleReporter(OO_Tabular)
+    {
+    }
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
@@ -33,21 +38,15 @@ public:
 Medians RunWithMedians(int argc, char** argv)
 {
     std::vector<char*> args(argv, argv + argc);
-    bool repetitions_given = false, color_given = false;
-    for (int i = 1; i < argc; ++i) {
+    bool repetitions_given = false;
+    for (int i = 1; i < argc; ++i)
         repetitions_given |= std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
-        color_given |= std::strncmp(argv[i], "--benchmark_color", 17) == 0;
-    }
     static char repetitions[] = "--benchmark_repetitions=7";
     static char aggregates[] = "--benchmark_report_aggregates_only=true";
-    // Plain text, so each ratio line starts with "ratio".
-    static char plain[] = "--benchmark_color=false";
     if (!repetitions_given) {
         args.push_back(repetitions);
         args.push_back(aggregates);
     }
-    if (!color_given)
-        args.push_back(plain);
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);
     benchmark::Initialize(&count, args.data());
