@@ -24,8 +24,12 @@ export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$exe" >/dev/null 2>&1 &
 app=$!
+ticks() { awk '{ print $14 + $15 }' "/proc/$app/stat"; }
+rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$app/status"; }
+hz=$(getconf CLK_TCK)
 # The window is up, then a moment for its first frames.
 for _ in $(seq 100); do xdotool search --onlyvisible --pid "$app" >/dev/null 2>&1 && break; sleep 0.1; done
+startup_ticks=$(ticks)
 sleep 1
 
 # The 800 x 600 client fills the screen's height or width, centred; the maze field's 20-pixel cells start at
@@ -41,9 +45,6 @@ to_screen() {
     ox = int((w - int(800 * s)) / 2); oy = int((h - int(600 * s)) / 2)
     printf "%d %d\n", ox + (200 + cx * 20 + 10) * s, oy + (100 + cy * 20 + 10) * s }'
 }
-ticks() { awk '{ print $14 + $15 }' "/proc/$app/stat"; }
-rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$app/status"; }
-
 read -r x y < <(to_screen 9 0)
 xdotool mousemove "$x" "$y"
 sleep 0.3
@@ -69,7 +70,7 @@ end_ns=$(date +%s%N)
 [ -n "${SHOT:-}" ] && import -window root "$SHOT"
 xdotool mouseup 1
 threads=$(awk '/^Threads/ { print $2 }' "/proc/$app/status")
-hz=$(getconf CLK_TCK)
+awk -v t="$startup_ticks" -v hz="$hz" 'BEGIN { printf "start-up: cpu %.0f ms until the window showed\n", 1000 * t / hz }'
 awk -v t=$((end_ticks - start_ticks)) -v hz="$hz" -v ns=$((end_ns - start_ns)) -v peak="$peak" -v th="$threads" \
   'BEGIN { printf "play: cpu %.1f %% of one core over %.1f s, resident peak %.1f MB, threads %d\n",
            100 * t / hz / (ns / 1e9), ns / 1e9, peak / 1024, th }'
