@@ -9,11 +9,12 @@ xvfb=
 cleanup() { [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true; }
 trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
-  display=:$((200 + RANDOM % 100))
-  Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-  export DISPLAY=$display
+  # Xvfb picks a free display number itself and writes it to the pipe.
+  exec {fd}< <(Xvfb -displayfd 1 -screen 0 1920x1080x24 -nolisten tcp 2>/dev/null & echo "pid $!")
+  read -r _ xvfb <&"$fd"
+  if read -r -t 10 number <&"$fd"; then
+    export DISPLAY=:$number
+  fi
 fi
 found=0
 while IFS= read -r exe; do

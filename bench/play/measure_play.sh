@@ -11,17 +11,23 @@ screen=${2:-1024x768}
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "needs $tool (apt-get install xvfb xdotool)"; exit 2; }
 done
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+# Xvfb picks a free display number itself and writes it to the pipe.
+exec {fd}< <(Xvfb -displayfd 1 -screen 0 "${screen}x${DEPTH:-24}" -nolisten tcp 2>/dev/null & echo "pid $!")
+read -r _ xvfb <&"$fd"
+read -r -t 10 number <&"$fd" || { echo "Xvfb did not start"; exit 2; }
+display=:$number
 app=
+# The program first, and only once it is gone the display: a program whose display vanishes under it may not end.
 cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  if [ -n "$app" ]; then
+    kill "$app" 2>/dev/null || true
+    for _ in $(seq 30); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$app" 2>/dev/null || true
+  fi
   kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
 export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$exe" >/dev/null 2>&1 &
 app=$!
 ticks() { awk '{ print $14 + $15 }' "/proc/$app/stat"; }
