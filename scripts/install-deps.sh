@@ -18,7 +18,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   # a private print scheduler for the tests, and reading printed pages back
   cups-daemon cups-client poppler-utils
-  # a real X display for the tests that start the program
+  # a real X display for the tests that start the program and the presenter benchmark
   xvfb
 )
 # The praise clips' encoder is compiled with the toolchain, pkg-config and libtheora-dev listed above.
