@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test bench assets clean
+.PHONY: deps build run test bench assets clean check-sanitize check-asan check-tsan fuzz fuzz-corpus
 
 deps:
 	bash scripts/install-deps.sh
@@ -22,6 +22,48 @@ bench: deps
 	cmake -S . -B $(BUILD) -G Ninja -DMAZE_BUILD_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 	bash bench/run.sh $(BUILD)
+
+# Sanitizer builds live in their own folders, optimised a little so that the whole run stays short.
+SANITIZE_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
+	-DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g" $(CMAKE_FLAGS)
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt:print_suppressions=0 \
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+# Tests whose code runs on more than one thread.
+THREADED_LABELS = sound|video|window|app|platform
+# Every case already runs under the sanitizers in its own process; the whole-executable runs stay in `make test`.
+
+check-sanitize: check-asan check-tsan
+
+check-asan: deps
+	cmake -S . -B $(BUILD)-asan -G Ninja -DMAZE_SANITIZE=address,undefined $(SANITIZE_FLAGS)
+	cmake --build $(BUILD)-asan -j $(JOBS)
+	cd $(BUILD)-asan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) --timeout 600 -LE whole
+
+check-tsan: deps
+	cmake -S . -B $(BUILD)-tsan -G Ninja -DMAZE_SANITIZE=thread -DMAZE_TEST_LABELS='$(THREADED_LABELS)' \
+		$(SANITIZE_FLAGS)
+	cmake --build $(BUILD)-tsan -j $(JOBS)
+	cd $(BUILD)-tsan && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) --timeout 600 \
+		-L '$(THREADED_LABELS)' -LE whole
+
+# libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer; FUZZ_SECONDS per target.
+FUZZ_SECONDS ?= 180
+FUZZ_TARGETS = png jpeg vorbis theora workbook
+FUZZ_FLAGS = -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DMAZE_FUZZ=ON \
+	-DMAZE_SANITIZE=address,undefined,fuzzer-no-link $(SANITIZE_FLAGS)
+
+fuzz: deps
+	cmake -S . -B $(BUILD)-fuzz -G Ninja $(FUZZ_FLAGS)
+	cmake --build $(BUILD)-fuzz -j $(JOBS) $(FUZZ_TARGETS:%=--target fuzz_%)
+	bash fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# Rewrites the committed seed corpora.
+fuzz-corpus: build
+	cmake --build $(BUILD) --target make_fuzz_corpus
+	./$(BUILD)/fuzz/make_fuzz_corpus fuzz/corpus tests/report/fixtures/resaved_workbook.xml
+	cp assets/markers/TextTabMarker.png fuzz/corpus/png/asset-marker
 
 assets:
 	bash scripts/install-deps.sh --assets

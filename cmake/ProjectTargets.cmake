@@ -3,6 +3,15 @@
 add_library(im_build_flags INTERFACE)
 target_compile_options(im_build_flags INTERFACE -Wall -Wextra)
 target_include_directories(im_build_flags INTERFACE ${PROJECT_SOURCE_DIR})
+
+# MAZE_SANITIZE=address,undefined or MAZE_SANITIZE=thread builds every target with those sanitizers; a finding
+# stops the program instead of being printed and passed over.
+set(MAZE_SANITIZE "" CACHE STRING "Sanitizers to build with (address,undefined or thread)")
+if(MAZE_SANITIZE)
+  target_compile_options(im_build_flags INTERFACE -fsanitize=${MAZE_SANITIZE} -fno-sanitize-recover=all
+                                                  -fno-omit-frame-pointer)
+  target_link_options(im_build_flags INTERFACE -fsanitize=${MAZE_SANITIZE})
+endif()
 target_link_libraries(im_build_flags INTERFACE Boost::boost Threads::Threads)
 
 # im_library(<target> [SOURCES ...] [DEPS ...])
@@ -25,6 +34,17 @@ add_library(im_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cp
                                 ${PROJECT_SOURCE_DIR}/tests/support/fresh_process.cpp)
 target_link_libraries(im_test_main PUBLIC im_build_flags im_platform GTest::gtest GTest::gmock)
 
+# MAZE_TEST_LABELS (a regular expression) limits the tests built and run to those whose label matches, for builds
+# that run only some of them; the others are still defined, but built only on request.
+set(MAZE_TEST_LABELS "" CACHE STRING "Build only the tests whose label matches this regular expression")
+function(im_test_wanted label result)
+  if(MAZE_TEST_LABELS AND NOT label MATCHES "^(${MAZE_TEST_LABELS})$")
+    set(${result} FALSE PARENT_SCOPE)
+  else()
+    set(${result} TRUE PARENT_SCOPE)
+  endif()
+endfunction()
+
 # im_test(<target> LABEL <label> [SOURCES ...] [DEPS ...])
 # Each test case runs in its own process; <target>.whole runs them all in one process in a shuffled order (the seed
 # is printed), so that no test relies on a fresh process or on the order of the others.
@@ -33,8 +53,16 @@ function(im_test target)
   if(NOT A_SOURCES)
     file(GLOB A_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   endif()
-  add_executable(${target} ${A_SOURCES})
+  im_test_wanted(${A_LABEL} wanted)
+  if(wanted)
+    add_executable(${target} ${A_SOURCES})
+  else()
+    add_executable(${target} EXCLUDE_FROM_ALL ${A_SOURCES})
+  endif()
   target_link_libraries(${target} PRIVATE im_build_flags ${A_DEPS} im_test_main)
+  if(NOT wanted)
+    return()
+  endif()
   gtest_discover_tests(${target}
     PROPERTIES LABELS ${A_LABEL}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}

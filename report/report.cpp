@@ -18,6 +18,8 @@
 #include "platform/debug_output.h"
 #include "platform/utf8.h"
 #include "report/code_page.h"
+#include "report/spreadsheet_names.h"
+#include "report/table_extent.h"
 #include "report/workbook_file.h"
 #include "report/workbook_template.h"
 #include "report/xml_text.h"
@@ -105,6 +107,7 @@ std::unique_ptr<IMReport> IMReport::Open(std::wstring path, std::wstring sheetNa
 bool IMReport::Load()
 {
     const std::string path = DiskPath(filePath_);
+    report::RemoveLeftoverTemporaries(path);
     report::FileContents file = report::ReadWholeFile(path);
     if (file.status == report::ReadStatus::Missing)
         return StartFromTemplate();
@@ -137,56 +140,56 @@ bool IMReport::StartFromTemplate()
 void IMReport::FindOrAddWorksheet()
 {
     const std::u16string name = report::DocumentText(::WidenString(sheetName_));
-    DOMNodeList* sheets = document_->getElementsByTagName(u"Worksheet");
-    for (XMLSize_t i = 0; i < sheets->getLength(); ++i) {
-        auto* sheet = static_cast<DOMElement*>(sheets->item(i));
-        if (name == sheet->getAttribute(u"ss:Name")) {
+    DOMElement* workbook = document_->getDocumentElement();
+    for (DOMElement* sheet : report::SpreadsheetChildren(*workbook, u"Worksheet")) {
+        const XMLCh* sheetName = report::SpreadsheetAttribute(*sheet, u"Name");
+        if (sheetName && name == sheetName) {
             worksheet_ = sheet;
             return;
         }
     }
-    worksheet_ = AppendElement(document_->getDocumentElement(), u"Worksheet");
-    worksheet_->setAttribute(u"ss:Name", name.c_str());
-    DOMElement* table = AppendElement(worksheet_, u"Table");
+    worksheet_ = report::AppendSpreadsheetElement(*workbook, u"Worksheet");
+    report::SetSpreadsheetAttribute(*worksheet_, u"Name", name.c_str());
+    DOMElement* table = report::AppendSpreadsheetElement(*worksheet_, u"Table");
     for (const char16_t* width : { u"240", u"96" }) {
-        DOMElement* column = AppendElement(table, u"Column");
-        column->setAttribute(u"ss:AutoFitWidth", u"0");
-        column->setAttribute(u"ss:Width", width);
+        DOMElement* column = report::AppendSpreadsheetElement(*table, u"Column");
+        report::SetSpreadsheetAttribute(*column, u"AutoFitWidth", u"0");
+        report::SetSpreadsheetAttribute(*column, u"Width", width);
     }
-}
-
-DOMElement* IMReport::AppendElement(DOMNode* parent, const char16_t* name)
-{
-    DOMElement* element = document_->createElement(name);
-    parent->appendChild(element);
-    return element;
 }
 
 DOMElement* IMReport::Table()
 {
-    // item(0) stops at the first match; counting the list would walk every row.
-    if (DOMNode* table = worksheet_->getElementsByTagName(u"Table")->item(0))
-        return static_cast<DOMElement*>(table);
-    return AppendElement(worksheet_, u"Table");
+    if (DOMElement* table = report::FirstSpreadsheetChild(*worksheet_, u"Table"))
+        return table;
+    return report::AppendSpreadsheetElement(*worksheet_, u"Table");
+}
+
+DOMElement* IMReport::AppendRow(int cells)
+{
+    DOMElement* table = Table();
+    report::WidenTable(*table, report::LastRowNumber(*table) + 1, cells);
+    return report::AppendSpreadsheetElement(*table, u"Row");
 }
 
 void IMReport::AddRow(std::wstring label, std::wstring value, std::wstring type)
 {
-    DOMElement* row = AppendElement(Table(), u"Row");
     const std::pair<const std::wstring&, std::u16string> cells[] = {
         { label, u"String" },
         { value, report::DocumentText(type) },
     };
+    DOMElement* row = AppendRow(std::size(cells));
     for (const auto& [text, dataType] : cells) {
-        DOMElement* data = AppendElement(AppendElement(row, u"Cell"), u"Data");
-        data->setAttribute(u"ss:Type", dataType.c_str());
+        DOMElement* cell = report::AppendSpreadsheetElement(*row, u"Cell");
+        DOMElement* data = report::AppendSpreadsheetElement(*cell, u"Data");
+        report::SetSpreadsheetAttribute(*data, u"Type", dataType.c_str());
         data->appendChild(document_->createTextNode(report::DocumentText(text).c_str()));
     }
 }
 
 void IMReport::AddEmptyRow()
 {
-    AppendElement(Table(), u"Row");
+    AppendRow(0);
 }
 
 std::string IMReport::Serialise() const

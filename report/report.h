@@ -43,7 +43,8 @@ public:
     const std::wstring& WidenString() const { return filePath_; }
     // The pupil's name as the workbook stores it, narrow (Windows-1251).
     const std::string& GetSheetName() const { return sheetName_; }
-    // The pupil's Worksheet element; its first Table holds the rows.
+    // The pupil's Worksheet element; its first Table holds the rows. The file may give the spreadsheet elements
+    // any prefix: report/spreadsheet_names.h finds them.
     xercesc::DOMElement* GetWorksheet() const { return worksheet_; }
 
 private:
@@ -53,8 +54,9 @@ private:
     bool Load();
     bool StartFromTemplate();
     void FindOrAddWorksheet();
-    xercesc::DOMElement* AppendElement(xercesc::DOMNode* parent, const char16_t* name);
     xercesc::DOMElement* Table();
+    // A new row at the end of the table, whose declared extent grows to take it and its cells.
+    xercesc::DOMElement* AppendRow(int cells);
     std::string Serialise() const;
 
     std::unique_ptr<Library> library_; // outlives the document

@@ -1,11 +1,12 @@
 #include <algorithm>
 #include <vector>
 
-#include <xercesc/dom/DOMNodeList.hpp>
+#include <xercesc/dom/DOMElement.hpp>
 
 #include "platform/debug_output.h"
 #include "platform/print/printer_dc.h"
 #include "report/report.h"
+#include "report/spreadsheet_names.h"
 #include "report/xml_text.h"
 
 using namespace xercesc;
@@ -35,9 +36,9 @@ void PrintLine(HDC dc, const PageLayout& layout, const std::vector<std::wstring>
 std::vector<std::wstring> CellTexts(DOMElement* row)
 {
     std::vector<std::wstring> texts;
-    DOMNodeList* data = row->getElementsByTagName(u"Data");
-    for (XMLSize_t i = 0; i < data->getLength(); ++i)
-        texts.push_back(report::WideOf(data->item(i)->getTextContent()));
+    for (DOMElement* cell : report::SpreadsheetChildren(*row, u"Cell"))
+        if (DOMElement* data = report::FirstSpreadsheetChild(*cell, u"Data"))
+            texts.push_back(report::WideOf(data->getTextContent()));
     return texts;
 }
 
@@ -46,7 +47,7 @@ std::vector<std::wstring> CellTexts(DOMElement* row)
 void IMReport::Print(HDC dc, std::map<std::wstring, std::wstring> header)
 {
     try {
-        auto* table = static_cast<DOMElement*>(worksheet_->getElementsByTagName(u"Table")->item(0));
+        DOMElement* table = report::FirstSpreadsheetChild(*worksheet_, u"Table");
         if (!table)
             return;
         PageLayout layout;
@@ -71,15 +72,14 @@ void IMReport::Print(HDC dc, std::map<std::wstring, std::wstring> header)
 
         // A full page is closed only when another row follows, so the last row never leaves an empty page behind.
         bool page_full = false;
-        DOMNodeList* rows = table->getElementsByTagName(u"Row");
-        for (XMLSize_t i = 0; i < rows->getLength(); ++i) {
+        for (DOMElement* row : report::SpreadsheetChildren(*table, u"Row")) {
             if (page_full) {
                 EndPage(dc);
                 StartPage(dc);
                 y = layout.line_height;
                 page_full = false;
             }
-            PrintLine(dc, layout, CellTexts(static_cast<DOMElement*>(rows->item(i))), y);
+            PrintLine(dc, layout, CellTexts(row), y);
             y += layout.line_height;
             page_full = y + layout.line_height >= layout.height;
         }

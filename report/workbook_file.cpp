@@ -1,11 +1,15 @@
 #include "report/workbook_file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,15 +57,21 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
-// A fresh file beside the target; it takes the target's permissions when the target exists.
+constexpr std::string_view kTemporaryPrefix = ".report-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+
+// A fresh file beside the target, named kTemporaryPrefix + pid + "-" + n + kTemporarySuffix and locked for as
+// long as it is open, so that no other save takes it for a leftover. It takes the target's permissions when the
+// target exists.
 int CreateTemporary(const std::string& target, std::string& name)
 {
-    static unsigned counter = 0;
-    const std::string stem = FolderOf(target) + "/.report-" + std::to_string(::getpid()) + "-";
+    static std::atomic<unsigned> counter = 0;
+    const std::string stem = FolderOf(target) + "/" + std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = stem + std::to_string(++counter) + ".tmp";
+        name = stem + std::to_string(++counter) + std::string(kTemporarySuffix);
         int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
+            ::flock(fd, LOCK_EX | LOCK_NB);
             struct stat st;
             if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
                 ::fchmod(fd, st.st_mode & 07777);
@@ -108,7 +118,63 @@ int RenameNoReplace(const std::string& from, const std::string& to)
     return ::rename(from.c_str(), to.c_str());
 }
 
+// The process id in a temporary file's name, or 0 when the name is not one of ours.
+pid_t TemporaryOwner(std::string_view name)
+{
+    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix))
+        return 0;
+    name.remove_prefix(kTemporaryPrefix.size());
+    name.remove_suffix(kTemporarySuffix.size());
+    auto dash = name.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == name.size())
+        return 0;
+    long pid = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (i == dash)
+            continue;
+        if (name[i] < '0' || name[i] > '9' || pid > 1'000'000'000)
+            return 0;
+        if (i < dash)
+            pid = pid * 10 + (name[i] - '0');
+    }
+    return static_cast<pid_t>(pid);
+}
+
+bool ProcessGone(pid_t pid)
+{
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Removes the file when nobody holds it: the lock is free and the name still names the file that was locked.
+void RemoveIfUnheld(int folder, const char* name)
+{
+    int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat opened, named;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode)
+        && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && opened.st_dev == named.st_dev
+        && opened.st_ino == named.st_ino)
+        ::unlinkat(folder, name, 0);
+    ::close(fd);
+}
+
 } // namespace
+
+void RemoveLeftoverTemporaries(const std::string& path)
+{
+    DIR* folder = ::opendir(FolderOf(path).c_str());
+    if (!folder)
+        return;
+    const pid_t self = ::getpid();
+    while (const dirent* entry = ::readdir(folder)) {
+        // A save of this process may be under way on another thread.
+        pid_t owner = TemporaryOwner(entry->d_name);
+        if (owner > 0 && owner != self && ProcessGone(owner))
+            RemoveIfUnheld(::dirfd(folder), entry->d_name);
+    }
+    ::closedir(folder);
+}
 
 FileContents ReadWholeFile(const std::string& path)
 {
@@ -138,6 +204,7 @@ FileContents ReadWholeFile(const std::string& path)
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& error)
 {
+    RemoveLeftoverTemporaries(path);
     std::string temporary;
     int fd = CreateTemporary(path, temporary);
     if (fd < 0) {
@@ -151,20 +218,17 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& e
         ok = false;
         error = ErrnoText("fsync");
     }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = ErrnoText("close");
-    }
+    // Renamed while still open and locked, so no other save takes it for a leftover in between.
     if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
         ok = false;
         error = ErrnoText("rename");
     }
-    if (!ok) {
+    if (!ok)
         ::unlink(temporary.c_str());
-        return false;
-    }
-    SyncFolder(path);
-    return true;
+    ::close(fd);
+    if (ok)
+        SyncFolder(path);
+    return ok;
 }
 
 bool MoveAside(const std::string& path, std::string& movedTo, std::string& error)

@@ -1,5 +1,6 @@
 #include "report/workbook_parser.h"
 
+#include <xercesc/dom/DOMException.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
@@ -72,6 +73,10 @@ DocumentPtr ParseWorkbook(const char* bytes, std::size_t length, std::string& er
         MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes), length, "Workbook");
         parser.parse(source);
     } catch (const XMLException& e) {
+        error = Utf8Of(e.getMessage());
+        return nullptr;
+    } catch (const DOMException& e) {
+        // Building the document can refuse what the scanner let through, an unknown XML version for one.
         error = Utf8Of(e.getMessage());
         return nullptr;
     } catch (const OutOfMemoryException&) {

@@ -8,6 +8,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzz targets (libFuzzer comes with clang's runtime)
+  clang libclang-rt-14-dev
   # libraries the program calls
   libboost-dev libxerces-c-dev libpng-dev libjpeg62-turbo-dev
   libogg-dev libvorbis-dev libtheora-dev libagg-dev
@@ -16,7 +18,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   # a private print scheduler for the tests, and reading printed pages back
   cups-daemon cups-client poppler-utils
-  # a real X display for the tests that start the program
+  # a real X display for the tests that start the program and the presenter benchmark
   xvfb
 )
 # The praise clips' encoder is compiled with the toolchain, pkg-config and libtheora-dev listed above.

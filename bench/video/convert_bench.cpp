@@ -1,12 +1,11 @@
 // Converting one 320 × 240 clip frame to 32-bit pixels: the view's converter against SDL's own.
-#include <SDL.h>
-#include <benchmark/benchmark.h>
-#include <cstdio>
-#include <map>
 #include <random>
-#include <string>
 #include <vector>
 
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include "bench/support/median_report.h"
 #include "engine/views/yuv_converter.h"
 
 namespace {
@@ -58,30 +57,11 @@ void SdlConvertPixels320x240(benchmark::State& state)
 BENCHMARK(ConvertYuvFrame320x240);
 BENCHMARK(SdlConvertPixels320x240);
 
-// The console report, keeping each benchmark's time per frame for the ratio.
-class TimingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (!run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    TimingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const auto ours = reporter.times.find("ConvertYuvFrame320x240");
-    const auto sdl = reporter.times.find("SdlConvertPixels320x240");
-    if (ours != reporter.times.end() && sdl != reporter.times.end() && ours->second > 0)
-        std::printf("SDL time / our time per 320 x 240 frame: %.2f\n", sdl->second / ours->second);
+    const bench::Medians medians = bench::RunWithMedians(argc, argv);
+    bench::PrintRatio(medians, "yuv_vs_sdl", "ConvertYuvFrame320x240", "SdlConvertPixels320x240");
     return 0;
 }

@@ -6,6 +6,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define HAVE_AVX2_PATH 1
+#endif
 
 namespace {
 
@@ -126,6 +130,86 @@ void ConvertPairSse2(const RowPair& p)
 }
 #endif
 
+#if defined(HAVE_AVX2_PATH)
+// The same arithmetic as the SSE2 form, 32 pixels a step: 16-bit lanes in pixel order, the bytes interleaved
+// within each 128-bit half and the halves put in order when stored.
+__attribute__((target("avx2"), always_inline)) inline __m256i DoubleChroma(__m256i terms, bool high)
+{
+    const __m256i quads = _mm256_permute4x64_epi64(terms, 0xD8);
+    return high ? _mm256_unpackhi_epi16(quads, quads) : _mm256_unpacklo_epi16(quads, quads);
+}
+
+struct Channels256 {
+    __m256i blue;
+    __m256i green;
+    __m256i red;
+};
+
+__attribute__((target("avx2"), always_inline)) inline Channels256 Compute16(
+    __m128i y, __m256i blue, __m256i green, __m256i red)
+{
+    const __m256i luma
+        = _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_cvtepu8_epi16(y), _mm256_set1_epi16(16)), _mm256_set1_epi16(74));
+    return { _mm256_srai_epi16(_mm256_adds_epi16(luma, blue), 6), _mm256_srai_epi16(_mm256_subs_epi16(luma, green), 6),
+        _mm256_srai_epi16(_mm256_adds_epi16(luma, red), 6) };
+}
+
+__attribute__((target("avx2"), always_inline)) inline void Write32Pixels(
+    BYTE* out, const BYTE* y_row, const __m256i (&blue)[2], const __m256i (&green)[2], const __m256i (&red)[2])
+{
+    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(y_row));
+    const Channels256 a = Compute16(_mm256_castsi256_si128(y), blue[0], green[0], red[0]);
+    const Channels256 b = Compute16(_mm256_extracti128_si256(y, 1), blue[1], green[1], red[1]);
+    // Each 128-bit half: pixels 0 … 7 and 16 … 23 (low half), 8 … 15 and 24 … 31 (high half).
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i bl = _mm256_packus_epi16(a.blue, b.blue);
+    const __m256i gr = _mm256_packus_epi16(a.green, b.green);
+    const __m256i rd = _mm256_packus_epi16(a.red, b.red);
+    const __m256i bg[2] = { _mm256_unpacklo_epi8(bl, gr), _mm256_unpackhi_epi8(bl, gr) };
+    const __m256i r0[2] = { _mm256_unpacklo_epi8(rd, zero), _mm256_unpackhi_epi8(rd, zero) };
+    auto* dst = reinterpret_cast<__m256i*>(out);
+    for (int i = 0; i < 2; ++i) {
+        const __m256i first = _mm256_unpacklo_epi16(bg[i], r0[i]);
+        const __m256i second = _mm256_unpackhi_epi16(bg[i], r0[i]);
+        _mm256_storeu_si256(dst + 2 * i, _mm256_permute2x128_si256(first, second, 0x20));
+        _mm256_storeu_si256(dst + 2 * i + 1, _mm256_permute2x128_si256(first, second, 0x31));
+    }
+}
+
+__attribute__((target("avx2"))) void ConvertPairAvx2(const RowPair& p)
+{
+    int x = 0;
+    for (; x + 32 <= p.width; x += 32) {
+        const __m256i bias = _mm256_set1_epi16(128);
+        const __m256i u = _mm256_sub_epi16(
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p.u + x / 2))), bias);
+        const __m256i v = _mm256_sub_epi16(
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p.v + x / 2))), bias);
+        const __m256i blue = _mm256_mullo_epi16(u, _mm256_set1_epi16(129));
+        const __m256i green = _mm256_adds_epi16(
+            _mm256_mullo_epi16(u, _mm256_set1_epi16(25)), _mm256_mullo_epi16(v, _mm256_set1_epi16(52)));
+        const __m256i red = _mm256_mullo_epi16(v, _mm256_set1_epi16(102));
+        const __m256i b[2] = { DoubleChroma(blue, false), DoubleChroma(blue, true) };
+        const __m256i g[2] = { DoubleChroma(green, false), DoubleChroma(green, true) };
+        const __m256i r[2] = { DoubleChroma(red, false), DoubleChroma(red, true) };
+        Write32Pixels(p.out0 + 4 * x, p.y0 + x, b, g, r);
+        if (p.out1)
+            Write32Pixels(p.out1 + 4 * x, p.y1 + x, b, g, r);
+    }
+    if (x < p.width) {
+        RowPair rest { p.out0 + 4 * x, p.out1 ? p.out1 + 4 * x : nullptr, p.y0 + x, p.y1 ? p.y1 + x : nullptr,
+            p.u + x / 2, p.v + x / 2, p.width - x };
+        ConvertPairSse2(rest);
+    }
+}
+
+bool HasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
 template <class PairConverter>
 void ConvertPicture(PairConverter convert_pair, void* dst, int pitch, const BYTE* y, const BYTE* u, const BYTE* v,
     int y_stride, int uv_stride, int width, int height, int flip)
@@ -156,7 +240,12 @@ void ConvertYuv420ToRgb32Portable(void* dst, int pitch, const BYTE* y, const BYT
 void ConvertYuv420ToRgb32(void* dst, int pitch, const BYTE* y, const BYTE* u, const BYTE* v, int y_stride,
     int uv_stride, int width, int height, int flip)
 {
-#if defined(__SSE2__)
+#if defined(HAVE_AVX2_PATH)
+    if (HasAvx2())
+        ConvertPicture(ConvertPairAvx2, dst, pitch, y, u, v, y_stride, uv_stride, width, height, flip);
+    else
+        ConvertPicture(ConvertPairSse2, dst, pitch, y, u, v, y_stride, uv_stride, width, height, flip);
+#elif defined(__SSE2__)
     ConvertPicture(ConvertPairSse2, dst, pitch, y, u, v, y_stride, uv_stride, width, height, flip);
 #else
     ConvertPicture(ConvertPairPortable, dst, pitch, y, u, v, y_stride, uv_stride, width, height, flip);

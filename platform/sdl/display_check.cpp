@@ -35,9 +35,11 @@ std::string NamedDisplays(const std::string& x11, const std::string& wayland)
 }
 
 // A hidden window, never shown, with the simplest renderer that can draw into it: a display that refuses either
-// says so before anything else starts.
+// says so before anything else starts. Its framebuffer stays in plain memory: a GL one would load a software GL
+// driver that keeps its memory after the video subsystem quits.
 std::string ProbeWindow()
 {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_Window* probe = SDL_CreateWindow(
         "", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 800, 600, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
     SDL_Renderer* renderer = probe != nullptr ? SDL_CreateRenderer(probe, -1, SDL_RENDERER_SOFTWARE) : nullptr;

@@ -7,14 +7,6 @@
 namespace platform {
 namespace {
 
-SDL_Renderer* MakeRenderer(SDL_Window* window)
-{
-    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, 0);
-    if (renderer == nullptr)
-        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-    return renderer;
-}
-
 // The window an event belongs to; 0 for events of no window (quit).
 Uint32 EventWindowId(const SDL_Event& event)
 {
@@ -52,6 +44,7 @@ SdlBackend::~SdlBackend()
 bool SdlBackend::CreateNative(HWND hwnd, const std::wstring& title, DWORD style, POINT origin, SIZE client)
 {
     if (!video_) {
+        SdlPresenter::PrepareDisplay();
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             SDL_Log("cannot start the display: %s", SDL_GetError());
             return false;
@@ -72,13 +65,12 @@ bool SdlBackend::CreateNative(HWND hwnd, const std::wstring& title, DWORD style,
         place = SDL_Rect { SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, client.cx, client.cy };
     native.window = SDL_CreateWindow(ToUtf8(title).c_str(), place.x, place.y, place.w, place.h, flags);
     if (native.window != nullptr)
-        native.renderer = MakeRenderer(native.window);
-    if (native.renderer == nullptr) {
+        native.presenter = SdlPresenter::Create(native.window);
+    if (native.presenter == nullptr) {
         SDL_Log("cannot open the window: %s", SDL_GetError());
         Release(native);
         return false;
     }
-    native.presenter = std::make_unique<SdlPresenter>(native.renderer);
     native.presenter->Redraw();
     SetPresenter(native.presenter.get());
     newest_ = SDL_GetWindowID(native.window);
@@ -93,11 +85,8 @@ void SdlBackend::Release(Native& native)
     if (native.presenter && GetPresenter() == native.presenter.get())
         SetPresenter(nullptr);
     native.presenter.reset();
-    if (native.renderer != nullptr)
-        SDL_DestroyRenderer(native.renderer);
     if (native.window != nullptr)
         SDL_DestroyWindow(native.window);
-    native.renderer = nullptr;
     native.window = nullptr;
 }
 

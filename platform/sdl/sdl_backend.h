@@ -29,7 +29,6 @@ private:
     struct Native {
         HWND hwnd = nullptr;
         SDL_Window* window = nullptr;
-        SDL_Renderer* renderer = nullptr;
         std::unique_ptr<SdlPresenter> presenter;
         POINT origin;
         SIZE client;

@@ -3,63 +3,60 @@
 #include <SDL_hints.h>
 #include <SDL_log.h>
 
-#include "platform/letterbox.h"
+#include "platform/sdl/gpu_probe.h"
+#include "platform/sdl/sdl_renderer_presenter.h"
+#include "platform/sdl/sdl_surface_presenter.h"
 
 namespace platform {
+namespace {
 
-SdlPresenter::SdlPresenter(SDL_Renderer* renderer)
-    : renderer_(renderer)
-{
-}
+GpuVerdict g_verdict = GpuVerdict::Unknown;
 
-SdlPresenter::~SdlPresenter()
+std::unique_ptr<SdlPresenter> MakeGpuPresenter(SDL_Window* window)
 {
-    if (texture_ != nullptr)
-        SDL_DestroyTexture(texture_);
-}
-
-bool SdlPresenter::EnsureTexture(int width, int height)
-{
-    if (texture_ != nullptr && width == width_ && height == height_)
-        return true;
-    if (texture_ != nullptr)
-        SDL_DestroyTexture(texture_);
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (texture_ == nullptr) {
-        SDL_Log("cannot create the frame texture: %s", SDL_GetError());
-        return false;
+    if (g_verdict == GpuVerdict::Software || (g_verdict == GpuVerdict::Unknown && !HasGraphicsDevice()))
+        return nullptr;
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+    if (renderer == nullptr)
+        return nullptr;
+    if (!RendererIsHardware(renderer)) {
+        SDL_DestroyRenderer(renderer);
+        return nullptr;
     }
-    // The frame's alpha channel is not transparency on the screen.
-    SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
-    width_ = width;
-    height_ = height;
-    return true;
+    return std::make_unique<SdlRendererPresenter>(renderer);
+}
+
+std::unique_ptr<SdlPresenter> MakeSoftwarePresenter(SDL_Window* window)
+{
+    // The window's framebuffer is plain memory sent to the display, not a texture of a GL renderer that would
+    // run on the CPU anyway. SDL reads this when the first window surface is made.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_GetWindowSurface(window) != nullptr)
+        return std::make_unique<SdlSurfacePresenter>(window);
+    SDL_Log("no window surface: %s", SDL_GetError());
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    return renderer != nullptr ? std::make_unique<SdlRendererPresenter>(renderer) : nullptr;
+}
+
+} // namespace
+
+void SdlPresenter::PrepareDisplay()
+{
+    g_verdict = ProbeGpuBeforeVideo();
+}
+
+std::unique_ptr<SdlPresenter> SdlPresenter::Create(SDL_Window* window)
+{
+    if (auto presenter = MakeGpuPresenter(window))
+        return presenter;
+    return MakeSoftwarePresenter(window);
 }
 
 void SdlPresenter::Present(const uint32_t* pixels, int width, int height)
 {
-    if (pixels == nullptr || width <= 0 || height <= 0 || !EnsureTexture(width, height))
+    if (pixels == nullptr || width <= 0 || height <= 0 || !Show(pixels, width, height))
         return;
-    if (SDL_UpdateTexture(texture_, nullptr, pixels, width * 4) != 0)
-        return;
-    has_frame_ = true;
     ++present_count_;
-    Redraw();
-}
-
-void SdlPresenter::Redraw()
-{
-    int out_w = 0, out_h = 0;
-    SDL_GetRendererOutputSize(renderer_, &out_w, &out_h);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    if (has_frame_) {
-        Viewport v = LetterboxViewport(out_w, out_h, SIZE { width_, height_ });
-        SDL_Rect target { v.x, v.y, v.width, v.height };
-        SDL_RenderCopy(renderer_, texture_, nullptr, &target);
-    }
-    SDL_RenderPresent(renderer_);
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #include <csignal>
 #include <cstring>
+#include <memory>
 
 #include <sys/resource.h>
 
@@ -70,6 +71,7 @@ TEST_P(DamagedWorkbook, IsKeptAsideAndTheReportStartsEmpty)
 INSTANTIATE_TEST_SUITE_P(Kinds, DamagedWorkbook,
     testing::Values(Damage { "Empty", "" }, Damage { "Truncated", "truncated" },
         Damage { "Unbalanced", "<Workbook><Worksheet></Workbook>" }, Damage { "NotXml", "not a workbook at all" },
+        Damage { "UnknownVersion", "<?xml version=\"1.(0\"?><Workbook/>" },
         Damage { "EntityBomb",
             "<?xml version=\"1.0\"?><!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">"
             "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
@@ -179,41 +181,19 @@ TEST_F(FailingSave, OverAFolder)
     EXPECT_TRUE(std::filesystem::is_directory(folder_ / "dir.xls"));
 }
 
-// Caps the size of files the process may write, and gives the old cap and signal handling back when it ends, so
-// later tests in the same process write normally.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(size_t bytes)
-    {
-        old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &old_limit_);
-        rlimit limit { static_cast<rlim_t>(bytes), old_limit_.rlim_max };
-        set_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &old_limit_);
-        std::signal(SIGXFSZ, old_handler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool Set() const { return set_; }
-
-private:
-    rlimit old_limit_ {};
-    void (*old_handler_)(int) = SIG_DFL;
-    bool set_ = false;
-};
-
 TEST_F(FailingSave, WhenTheDiskRefusesTheBytes)
 {
-    bool saved = true;
-    {
-        FileSizeLimit limit(stored_.size() / 2);
-        ASSERT_TRUE(limit.Set());
-        saved = report_->Save(L"");
-    }
-    ExpectCleanFailure(saved, Paths { "book.xls" });
+    // The limit holds for the whole process: later tests in it must write again.
+    rlimit before;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    auto signalBefore = std::signal(SIGXFSZ, SIG_IGN);
+    std::shared_ptr<void> restore(nullptr, [&](void*) {
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, signalBefore);
+    });
+    rlimit limit { static_cast<rlim_t>(stored_.size() / 2), before.rlim_max };
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    ExpectCleanFailure(report_->Save(L""), Paths { "book.xls" });
 }
 
 TEST_F(FailingSave, WithAZeroCharacterInTheName)

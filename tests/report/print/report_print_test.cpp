@@ -117,6 +117,19 @@ TEST_F(ReportPrintTest, HeaderThenBlankLineThenEveryRowOfThePupilsSheetInColumns
     EXPECT_NEAR(wide_value->x_min, X(margin + Width(wide) + margin), 1.0);
 }
 
+// A workbook re-saved by a spreadsheet program prefixes every element; its rows still reach the paper.
+TEST_F(ReportPrintTest, TheRowsOfAResavedWorkbookPrint)
+{
+    fs::copy_file(REPORT_FIXTURES "/resaved_workbook.xml", scheduler.Folder() / "resaved.xls");
+    auto report = Open("resaved.xls", L"Иванов");
+    ASSERT_TRUE(report);
+    const fs::path pdf = Print(*report);
+    ASSERT_FALSE(pdf.empty());
+    const std::string text = PdfText(pdf);
+    EXPECT_NE(text.find("07-March-2025 14:05"), std::string::npos) << text;
+    EXPECT_NE(text.find("08-March-2025 09:30"), std::string::npos) << text;
+}
+
 TEST_F(ReportPrintTest, ASheetThatFillsThreePagesExactlyPrintsThree)
 {
     // A page's last row stands at the last y with y + 2 lines >= its height; the first page's rows begin below

@@ -1,0 +1,66 @@
+#include "bench/support/median_report.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+namespace bench {
+namespace {
+
+// Plain text without colours, so each ratio line printed after it starts with "ratio".
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    MedianReporter()
+        : ConsoleReporter(OO_Tabular)
+    {
+    }
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
+                continue;
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty())
+                name += "/" + run.run_name.args;
+            const bool manual = run.run_name.time_type.find("manual") != std::string::npos;
+            const double ns_per_unit = 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            medians[name] = (manual ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime()) * ns_per_unit;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    Medians medians;
+};
+
+} // namespace
+
+Medians RunWithMedians(int argc, char** argv)
+{
+    std::vector<char*> args(argv, argv + argc);
+    bool repetitions_given = false;
+    for (int i = 1; i < argc; ++i)
+        repetitions_given |= std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
+    static char repetitions[] = "--benchmark_repetitions=7";
+    static char aggregates[] = "--benchmark_report_aggregates_only=true";
+    if (!repetitions_given) {
+        args.push_back(repetitions);
+        args.push_back(aggregates);
+    }
+    int count = static_cast<int>(args.size());
+    args.push_back(nullptr);
+    benchmark::Initialize(&count, args.data());
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return reporter.medians;
+}
+
+void PrintRatio(const Medians& medians, const std::string& name, const std::string& ours, const std::string& theirs)
+{
+    const auto a = medians.find(ours), b = medians.find(theirs);
+    if (a != medians.end() && b != medians.end() && b->second > 0)
+        std::printf("ratio %s %.3f\n", name.c_str(), a->second / b->second);
+}
+
+} // namespace bench

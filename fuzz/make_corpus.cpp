@@ -1,0 +1,139 @@
+// Writes the seed corpora of the fuzz targets into the folder given (fuzz/corpus): small pictures, sounds, clips
+// and workbooks made with the same helpers the tests use. `make fuzz-corpus` runs it; its output is committed.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <xercesc/util/PlatformUtils.hpp>
+
+#include "assets/tools/theora_clip_writer.h"
+#include "platform/utf8.h"
+#include "report/report.h"
+#include "tests/engine/resources/images/test_images.h"
+#include "tests/engine/sound/vorbis_tone.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path g_root;
+
+template <class Bytes> void Write(const std::string& target, const std::string& name, const Bytes& bytes)
+{
+    fs::create_directories(g_root / target);
+    std::ofstream(g_root / target / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+void Pictures()
+{
+    Write("png", "rgb", SolidPng(200, 40, 10));
+    auto gradient = [](UINT x, UINT y) { return std::vector<unsigned> { x * 40u, y * 60u, 128u, 255u - x * 30u }; };
+    Write("png", "rgba", MakePng(PngSpec { 5, 4, 6, 8, {}, gradient, {} }));
+    Write("png", "grey16-gamma",
+        MakePng(PngSpec {
+            3, 3, 0, 16, 0.45455, [](UINT x, UINT y) { return std::vector<unsigned> { x * 9000u + y }; }, {} }));
+    Write("png", "palette",
+        MakePng(PngSpec { 4, 2, 3, 4, {}, [](UINT x, UINT y) { return std::vector<unsigned> { (x + y) % 3 }; },
+            { { 255, 0, 0 }, { 0, 255, 0 }, { 0, 0, 255 } } }));
+
+    auto colour = [](UINT x, UINT y) { return std::vector<BYTE> { BYTE(x * 20), BYTE(y * 30), 90 }; };
+    Write("jpeg", "rgb", MakeJpeg(9, 7, 3, colour));
+    Write("jpeg", "grey", MakeJpeg(8, 8, 1, [](UINT x, UINT y) { return std::vector<BYTE> { BYTE(x * y * 3) }; }));
+    Write("jpeg", "cmyk", MakeJpeg(4, 5, 4, [](UINT x, UINT y) {
+        return std::vector<BYTE> { BYTE(x * 50), BYTE(y * 40), 20, 0 };
+    }));
+}
+
+void Sounds()
+{
+    Write("vorbis", "mono-8000", soundtest::EncodeTone(8000, 1, 1600));
+    Write("vorbis", "stereo-22050", soundtest::EncodeTone(22050, 2, 3000, 880));
+}
+
+TheoraClip Clip(TheoraClipFormat format, int frames)
+{
+    TheoraClipWriter writer(format);
+    std::vector<uint8_t> rgb(size_t(format.width) * format.height * 3);
+    for (int k = 0; k < frames; ++k) {
+        for (size_t i = 0; i < rgb.size(); ++i)
+            rgb[i] = uint8_t((i * 7 + size_t(k) * 40) % 251);
+        writer.AddRgbFrame(rgb.data());
+    }
+    return writer.Finish();
+}
+
+void Clips()
+{
+    TheoraClipFormat small;
+    small.width = 16;
+    small.height = 16;
+    Write("theora", "16x16-3-frames", Clip(small, 3).Bytes());
+    TheoraClipFormat offset = small;
+    offset.width = 20;
+    offset.height = 12;
+    offset.picture_x = 2;
+    offset.picture_y = 2;
+    offset.fps = 25;
+    Write("theora", "20x12-offset-4-frames", Clip(offset, 4).Bytes());
+}
+
+// The stored file behind its two-byte length, then the texts separated by zero bytes.
+std::string WorkbookInput(const std::string& stored, const std::vector<std::string>& texts)
+{
+    std::string input { char(stored.size() & 0xFF), char(stored.size() >> 8) };
+    input += stored;
+    for (size_t i = 0; i < texts.size(); ++i)
+        input += (i ? std::string(1, '\0') : "") + texts[i];
+    return input;
+}
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Workbooks(const fs::path& resaved)
+{
+    xercesc::XMLPlatformUtils::Initialize();
+    const fs::path scratch = g_root / "workbook.xls";
+    {
+        auto report = IMReport::Open(platform::FromUtf8(scratch.string()), L"Pupil");
+        report->AddRow(L"Attempts", L"2", L"Number");
+        report->AddEmptyRow();
+        report->Save(L"");
+    }
+    const std::string saved = ReadFile(scratch);
+    fs::remove(scratch);
+    xercesc::XMLPlatformUtils::Terminate();
+
+    const std::vector<std::string> row
+        = { "Pupil", "Start", "07-March-2025 14:05", "String", "Attempts", "0", "Number" };
+    Write("workbook", "saved-by-the-program", WorkbookInput(saved, row));
+    Write("workbook", "new-pupil",
+        WorkbookInput(saved, { std::string("Other\xFF\x00\xD8\x00", 9), "a&b<c>", "\"q\"", "Str" }));
+    Write("workbook", "resaved-elsewhere",
+        WorkbookInput(ReadFile(resaved), { "\x98\xB2\xB0\xBD\xBE\xB2", "x", "1", "Number", "" }));
+    Write("workbook", "no-file", WorkbookInput("", row));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <corpus folder> <re-saved workbook fixture>\n", argv[0]);
+        return 2;
+    }
+    g_root = argv[1];
+    Pictures();
+    Sounds();
+    Clips();
+    Workbooks(argv[2]);
+    return 0;
+}

@@ -1,0 +1,62 @@
+#include "report/table_extent.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "report/spreadsheet_names.h"
+
+namespace report {
+namespace {
+
+using namespace xercesc;
+
+constexpr long kLargest = std::numeric_limits<long>::max() / 2;
+
+// A whole number written in decimal digits, or -1 for anything else (absent, empty, signed, not a number).
+long Number(const XMLCh* text)
+{
+    if (!text || !*text)
+        return -1;
+    long value = 0;
+    for (const XMLCh* c = text; *c; ++c) {
+        if (*c < u'0' || *c > u'9')
+            return -1;
+        value = std::min(kLargest, value * 10 + (*c - u'0'));
+    }
+    return value;
+}
+
+void Raise(DOMElement& table, std::u16string_view count, long needed)
+{
+    const XMLCh* declared = SpreadsheetAttribute(table, count);
+    if (!declared || Number(declared) >= needed)
+        return;
+    const std::string digits = std::to_string(needed);
+    SetSpreadsheetAttribute(table, count, std::u16string(digits.begin(), digits.end()).c_str());
+}
+
+} // namespace
+
+long LastRowNumber(const DOMElement& table)
+{
+    long last = 0;
+    for (const DOMElement* row : SpreadsheetChildren(table, u"Row")) {
+        long index = Number(SpreadsheetAttribute(*row, u"Index"));
+        last = index > 0 ? index : std::min(kLargest, last + 1);
+        long span = Number(SpreadsheetAttribute(*row, u"Span"));
+        if (span > 0)
+            last = std::min(kLargest, last + span);
+    }
+    return last;
+}
+
+void WidenTable(DOMElement& table, long row, long cells)
+{
+    Raise(table, u"ExpandedRowCount", row);
+    if (cells > 0)
+        Raise(table, u"ExpandedColumnCount", cells);
+}
+
+} // namespace report
