@@ -11,6 +11,8 @@ namespace testing_support {
 // Before every test: the window layer, the registered resources, and the device and sound faults start over. A test
 // still running after kTestTimeLimit ends the process with its name on standard error, so a hang is reported as a
 // failure even when no test runner watches the time (and before `make test`'s own limit of 300 s ends it unnamed).
+// Since the reset comes between tests, windows, classes and resources belong in each test's own set-up, never in a
+// set-up shared by a whole suite.
 class FreshProcessState : public testing::EmptyTestEventListener {
 public:
     static constexpr std::chrono::seconds kTestTimeLimit { 240 };
