@@ -6,6 +6,8 @@ find_package(GTest REQUIRED)
 find_package(Cups REQUIRED)
 
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+# SDL's X11 connection, only to learn when it is lost.
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng16)
 pkg_check_modules(JPEG REQUIRED IMPORTED_TARGET libjpeg)
 pkg_check_modules(OGG REQUIRED IMPORTED_TARGET ogg)
