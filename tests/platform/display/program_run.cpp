@@ -1,6 +1,7 @@
 #include "tests/platform/display/program_run.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <thread>
 
 #include <fcntl.h>
@@ -106,6 +107,11 @@ Child ProgramStart::Start(const std::vector<std::string>& extra) const
 {
     std::vector<std::string> env { "PATH=/usr/bin:/bin", "HOME=" + home_.string(),
         "XDG_DATA_HOME=" + (home_ / "data").string(), "SDL_AUDIODRIVER=dummy" };
+    // The sanitizers' settings (their suppressions of system libraries) hold for the program as for the test.
+    for (const char* name : { "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS" }) {
+        if (const char* value = std::getenv(name))
+            env.push_back(std::string(name) + "=" + value);
+    }
     env.insert(env.end(), extra.begin(), extra.end());
     return Child({ MAZE_EXERCISE }, env);
 }
