@@ -2,7 +2,7 @@
 // into a PDF by a printer context that writes its document to a file instead of a scheduler.
 //
 // Input: six little-endian 16-bit page metrics in device units (sheet width and height, then the left, top, right
-// and bottom margins, each taken modulo what is left so that the printable area stays), one byte giving the number
+// and bottom margins, each reduced so that at least an inch each way stays printable), one byte giving the number
 // of header pairs (0 to 3), then texts separated by zero bytes (fuzz_texts.h): key and value of each header pair,
 // then label and value of each row. A row whose label and value are both empty is an empty row.
 //
@@ -45,15 +45,19 @@ int Metric(const uint8_t* data, int index)
     return data[2 * index] | data[2 * index + 1] << 8;
 }
 
+// The smallest printable area taken: an inch each way, as on the smallest card a printer feeds. A smaller one
+// holds fewer lines than the header and the top line need, so rows would fall off it whatever the layout does.
+constexpr int kSmallest = platform::kPrintDpi;
+
 platform::PageSetup PageOf(const uint8_t* data)
 {
     platform::PageSetup page;
-    page.width = std::max(Metric(data, 0), 2);
-    page.height = std::max(Metric(data, 1), 2);
-    page.left = Metric(data, 2) % (page.width - 1);
-    page.top = Metric(data, 3) % (page.height - 1);
-    page.right = Metric(data, 4) % (page.width - page.left);
-    page.bottom = Metric(data, 5) % (page.height - page.top);
+    page.width = std::max(Metric(data, 0), kSmallest);
+    page.height = std::max(Metric(data, 1), kSmallest);
+    page.left = Metric(data, 2) % (page.width - kSmallest + 1);
+    page.top = Metric(data, 3) % (page.height - kSmallest + 1);
+    page.right = Metric(data, 4) % (page.width - page.left - kSmallest + 1);
+    page.bottom = Metric(data, 5) % (page.height - page.top - kSmallest + 1);
     return page;
 }
 
