@@ -1,6 +1,5 @@
 #include "fuzz/pdf_pages.h"
 
-#include <regex>
 #include <string_view>
 
 #include <zlib.h>
@@ -54,13 +53,17 @@ std::string StreamOf(std::string_view object)
     return status == Z_STREAM_END ? out : std::string();
 }
 
+// The object numbers of the references ("12 0 R") in text, in order.
 std::vector<std::string> References(std::string_view text)
 {
-    static const std::regex reference(R"((\d+) 0 R)");
     std::vector<std::string> ids;
-    const std::string s(text);
-    for (std::sregex_iterator it(s.begin(), s.end(), reference), end; it != end; ++it)
-        ids.push_back((*it)[1]);
+    for (size_t at = text.find(" 0 R"); at != std::string_view::npos; at = text.find(" 0 R", at + 4)) {
+        size_t start = at;
+        while (start > 0 && text[start - 1] >= '0' && text[start - 1] <= '9')
+            --start;
+        if (start < at)
+            ids.emplace_back(text.substr(start, at - start));
+    }
     return ids;
 }
 
