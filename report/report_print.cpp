@@ -70,16 +70,20 @@ void IMReport::Print(HDC dc, std::map<std::wstring, std::wstring> header)
         }
         y += layout.line_height;
 
-        // A full page is closed only when another row follows, so the last row never leaves an empty page behind.
+        // A full page is closed only when another row with text follows, so neither the last row nor a run's closing
+        // empty row leaves an empty page behind; an empty row at a page break would show nothing anyway.
         bool page_full = false;
         for (DOMElement* row : report::SpreadsheetChildren(*table, u"Row")) {
+            const std::vector<std::wstring> texts = CellTexts(row);
+            if (page_full && std::all_of(texts.begin(), texts.end(), [](const auto& t) { return t.empty(); }))
+                continue;
             if (page_full) {
                 EndPage(dc);
                 StartPage(dc);
                 y = layout.line_height;
                 page_full = false;
             }
-            PrintLine(dc, layout, CellTexts(row), y);
+            PrintLine(dc, layout, texts, y);
             y += layout.line_height;
             page_full = y + layout.line_height >= layout.height;
         }

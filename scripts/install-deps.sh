@@ -9,7 +9,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # fuzz targets (libFuzzer comes with clang's runtime)
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev zlib1g-dev
   # libraries the program calls
   libboost-dev libxerces-c-dev libpng-dev libjpeg62-turbo-dev
   libogg-dev libvorbis-dev libtheora-dev libagg-dev
