@@ -70,13 +70,18 @@ void IMReport::Print(HDC dc, std::map<std::wstring, std::wstring> header)
         }
         y += layout.line_height;
 
-        // A full page is closed only when another row with text follows, so neither the last row nor a run's closing
-        // empty row leaves an empty page behind; an empty row at a page break would show nothing anyway.
+        // A full page is closed only when another row is about to print, and the empty rows that close the sheet
+        // print nothing, so neither the last row nor a run's closing empty row leaves an empty page behind.
+        std::vector<std::vector<std::wstring>> rows;
+        for (DOMElement* row : report::SpreadsheetChildren(*table, u"Row"))
+            rows.push_back(CellTexts(row));
+        const auto has_text = [](const std::vector<std::wstring>& texts) {
+            return std::any_of(texts.begin(), texts.end(), [](const std::wstring& t) { return !t.empty(); });
+        };
+        while (!rows.empty() && !has_text(rows.back()))
+            rows.pop_back();
         bool page_full = false;
-        for (DOMElement* row : report::SpreadsheetChildren(*table, u"Row")) {
-            const std::vector<std::wstring> texts = CellTexts(row);
-            if (page_full && std::all_of(texts.begin(), texts.end(), [](const auto& t) { return t.empty(); }))
-                continue;
+        for (const std::vector<std::wstring>& texts : rows) {
             if (page_full) {
                 EndPage(dc);
                 StartPage(dc);

@@ -51,7 +51,7 @@ protected:
     fs::path folder;
 };
 
-TEST_F(PageBreakTest, EmptyRowsAtABreakOpenNoPageAndEveryRowIsPrinted)
+TEST_F(PageBreakTest, TheClosingEmptyRowOpensNoPageAndEveryRowIsPrinted)
 {
     // Enough sheets that the last row with text falls on every line of a page, the last one included.
     for (int rows = 1; rows <= 24; ++rows) {
