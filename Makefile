@@ -50,7 +50,7 @@ check-tsan: deps
 
 # libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer; FUZZ_SECONDS per target.
 FUZZ_SECONDS ?= 180
-FUZZ_TARGETS = png jpeg vorbis theora workbook
+FUZZ_TARGETS = png jpeg vorbis theora workbook print_layout
 FUZZ_FLAGS = -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DMAZE_FUZZ=ON \
 	-DMAZE_SANITIZE=address,undefined,fuzzer-no-link $(SANITIZE_FLAGS)
 

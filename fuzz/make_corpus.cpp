@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,45 @@ void Workbooks(const fs::path& resaved)
     Write("workbook", "no-file", WorkbookInput("", row));
 }
 
+// Page metrics, the number of header pairs, then the texts separated by zero bytes.
+std::string PageInput(std::initializer_list<int> metrics, int header_pairs, const std::vector<std::string>& texts)
+{
+    std::string input;
+    for (int metric : metrics)
+        input += { char(metric & 0xFF), char(metric >> 8) };
+    input += char(header_pairs);
+    for (size_t i = 0; i < texts.size(); ++i)
+        input += (i ? std::string(1, '\0') : "") + texts[i];
+    return input;
+}
+
+void Pages()
+{
+    // A4 and US Letter with the margins a printer reports, in 1/600 inch.
+    const std::initializer_list<int> a4 = { 4961, 7016, 0, 0, 0, 0 };
+    const std::initializer_list<int> letter = { 5100, 6600, 150, 300, 150, 300 };
+    const std::vector<std::string> header = { "\xAD\xBE\xBC\xB5\xC0", "04271", "\xA3\xC7\xB5\xBD\xB8\xBA", "\x98" };
+    std::vector<std::string> run = header;
+    for (const char* text : { "Start", "07-March-2025 14:05", "Attempts", "3", "", "" })
+        run.push_back(text);
+    Write("print_layout", "a4-one-run", PageInput(a4, 2, run));
+    Write("print_layout", "header-only", PageInput(letter, 2, header));
+
+    // Enough runs, each closed by an empty row, to fill several pages.
+    std::vector<std::string> runs;
+    for (int i = 0; i < 60; ++i) {
+        runs.push_back("Attempts " + std::to_string(i));
+        runs.push_back(std::string(i % 7 * 9, '\xB0'));
+        if (i % 3 == 2)
+            runs.insert(runs.end(), { "", "" });
+    }
+    Write("print_layout", "letter-many-runs", PageInput(letter, 0, runs));
+    // A page a few lines tall, and a narrow one with a label wider than the sheet.
+    Write("print_layout", "short-page", PageInput({ 4961, 700, 0, 60, 0, 60 }, 1, runs));
+    Write("print_layout", "narrow-page",
+        PageInput({ 300, 7016, 20, 0, 20, 0 }, 0, { std::string(300, 'W'), "\xFF\x00\xD8\x00x", "", "" }));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -135,5 +175,6 @@ int main(int argc, char** argv)
     Sounds();
     Clips();
     Workbooks(argv[2]);
+    Pages();
     return 0;
 }

@@ -2,9 +2,7 @@
 // and saved, and the saved file must open again as a workbook holding those rows.
 //
 // Input: two bytes (little-endian) giving the length of the stored file, the file, then the texts. The texts are
-// separated by a zero byte: the pupil's name, then label, value and type of each row. In the texts a byte below
-// 0x80 is that character, 0xFF takes the next three bytes as one character (any value, zero and surrogates
-// included) and any other byte is a Cyrillic letter.
+// separated by a zero byte (fuzz_texts.h): the pupil's name, then label, value and type of each row.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +15,9 @@
 
 #include <xercesc/util/PlatformUtils.hpp>
 
+#include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_texts.h"
+#include "fuzz/scratch_folder.h"
 #include "platform/debug_output.h"
 #include "platform/utf8.h"
 #include "report/report.h"
@@ -24,25 +25,12 @@
 
 namespace {
 
-std::filesystem::path g_folder;
-
-std::vector<std::wstring> Texts(const uint8_t* data, size_t size)
+void Check(bool holds, const char* what, const platform::DebugCapture& said)
 {
-    std::vector<std::wstring> texts(1);
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0) {
-            texts.emplace_back();
-        } else if (data[i] < 0x80) {
-            texts.back() += wchar_t(data[i]);
-        } else if (data[i] == 0xFF && i + 3 < size) {
-            texts.back() += wchar_t(data[i + 1] | data[i + 2] << 8 | data[i + 3] << 16);
-            i += 3;
-        } else {
-            texts.back() += wchar_t(0x380 + data[i]);
-        }
-    }
-    return texts;
+    FuzzCheck(holds, "workbook", what, said);
 }
+
+std::filesystem::path g_folder;
 
 size_t RowsOf(const IMReport& report)
 {
@@ -50,29 +38,12 @@ size_t RowsOf(const IMReport& report)
     return table ? report::SpreadsheetChildren(*table, u"Row").size() : 0;
 }
 
-// Stops the run with what went wrong and what the report said about it.
-void Check(bool holds, const char* what, const platform::DebugCapture& said)
-{
-    if (!holds) {
-        std::fprintf(stderr, "workbook fuzz: %s\n%s\n", what, platform::ToUtf8(said.Text()).c_str());
-        std::abort();
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     xercesc::XMLPlatformUtils::Initialize();
-    // Memory-backed when the system has such a folder: every save flushes its file, and disks are slow at that.
-    std::error_code error;
-    const std::filesystem::path base
-        = std::filesystem::is_directory("/dev/shm", error) ? "/dev/shm" : std::filesystem::temp_directory_path();
-    std::string pattern = (base / "workbook-fuzz-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        std::abort();
-    g_folder = pattern;
-    std::atexit([] { std::filesystem::remove_all(g_folder); });
+    g_folder = MakeScratchFolder("workbook-fuzz");
     return 0;
 }
 
@@ -83,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t stored = std::min<size_t>(data[0] | data[1] << 8, size - 2);
     const std::filesystem::path file = g_folder / "book.xls";
     std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data + 2), std::streamsize(stored));
-    const std::vector<std::wstring> texts = Texts(data + 2 + stored, size - 2 - stored);
+    const std::vector<std::wstring> texts = FuzzTexts(data + 2 + stored, size - 2 - stored);
 
     platform::DebugCapture quiet;
     auto report = IMReport::Open(platform::FromUtf8(file.string()), texts[0]);

@@ -49,6 +49,8 @@ bool MessageQueue::IsAlive(HWND hwnd) const
     return windows_.count(hwnd) != 0;
 }
 
+// Waiters are woken with the lock still held: a thread posting from outside (a signal, a sound) could otherwise
+// still be notifying after the main thread has taken the message, ended and destroyed the queue.
 bool MessageQueue::Post(const MSG& msg)
 {
     {
@@ -56,8 +58,8 @@ bool MessageQueue::Post(const MSG& msg)
         if (msg.hwnd != nullptr && windows_.count(msg.hwnd) == 0)
             return false;
         posted_.push_back(msg);
+        changed_.notify_all();
     }
-    changed_.notify_all();
     return true;
 }
 
@@ -68,8 +70,8 @@ void MessageQueue::PushInput(const MSG& msg)
         if (msg.hwnd == nullptr || windows_.count(msg.hwnd) == 0)
             return;
         input_.push_back(msg);
+        changed_.notify_all();
     }
-    changed_.notify_all();
 }
 
 void MessageQueue::PostQuit(int exit_code)
@@ -78,8 +80,8 @@ void MessageQueue::PostQuit(int exit_code)
         std::lock_guard<std::mutex> lock(mutex_);
         quit_ = true;
         quit_code_ = exit_code;
+        changed_.notify_all();
     }
-    changed_.notify_all();
 }
 
 void MessageQueue::Invalidate(HWND hwnd)
@@ -90,8 +92,8 @@ void MessageQueue::Invalidate(HWND hwnd)
         if (it == windows_.end())
             return;
         it->second = true;
+        changed_.notify_all();
     }
-    changed_.notify_all();
 }
 
 void MessageQueue::Validate(HWND hwnd)

@@ -21,6 +21,8 @@ sigset_t TerminationSignals()
     sigemptyset(&set);
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGINT);
+    // The end of the terminal session the program was started from.
+    sigaddset(&set, SIGHUP);
     return set;
 }
 

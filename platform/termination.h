@@ -1,4 +1,4 @@
-// SIGTERM and SIGINT as an orderly close: they reach the program's window as WM_CLOSE, like the window manager's
+// SIGTERM, SIGINT and SIGHUP as an orderly close: they reach the program's window as WM_CLOSE, like the window manager's
 // close, so the message loop ends and the program saves before it exits.
 #pragma once
 
@@ -6,7 +6,7 @@
 
 namespace platform {
 
-// Blocks both signals in the calling thread and starts the thread that waits for them. To be called first thing
+// Blocks the signals in the calling thread and starts the thread that waits for them. To be called first thing
 // in the program, before any other thread exists, so that every later thread inherits the block. Once per process.
 void RouteTerminationSignals();
 // The window that receives WM_CLOSE, kept after the window is gone (signals are then ignored while the program

@@ -70,16 +70,25 @@ void IMReport::Print(HDC dc, std::map<std::wstring, std::wstring> header)
         }
         y += layout.line_height;
 
-        // A full page is closed only when another row follows, so the last row never leaves an empty page behind.
+        // A full page is closed only when another row is about to print, and the empty rows that close the sheet
+        // print nothing, so neither the last row nor a run's closing empty row leaves an empty page behind.
+        std::vector<std::vector<std::wstring>> rows;
+        for (DOMElement* row : report::SpreadsheetChildren(*table, u"Row"))
+            rows.push_back(CellTexts(row));
+        const auto has_text = [](const std::vector<std::wstring>& texts) {
+            return std::any_of(texts.begin(), texts.end(), [](const std::wstring& t) { return !t.empty(); });
+        };
+        while (!rows.empty() && !has_text(rows.back()))
+            rows.pop_back();
         bool page_full = false;
-        for (DOMElement* row : report::SpreadsheetChildren(*table, u"Row")) {
+        for (const std::vector<std::wstring>& texts : rows) {
             if (page_full) {
                 EndPage(dc);
                 StartPage(dc);
                 y = layout.line_height;
                 page_full = false;
             }
-            PrintLine(dc, layout, CellTexts(row), y);
+            PrintLine(dc, layout, texts, y);
             y += layout.line_height;
             page_full = y + layout.line_height >= layout.height;
         }

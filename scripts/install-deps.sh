@@ -9,17 +9,17 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # fuzz targets (libFuzzer comes with clang's runtime)
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev zlib1g-dev
   # libraries the program calls
   libboost-dev libxerces-c-dev libpng-dev libjpeg62-turbo-dev
   libogg-dev libvorbis-dev libtheora-dev libagg-dev
   # platform layer
-  libsdl2-dev libfreetype-dev libfontconfig-dev libcups2-dev libcairo2-dev
+  libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev libcups2-dev libcairo2-dev
   fonts-liberation fonts-dejavu-core
   # a private print scheduler for the tests, and reading printed pages back
   cups-daemon cups-client poppler-utils
   # a real X display for the tests that start the program and the presenter benchmark
-  xvfb
+  xvfb xdotool
 )
 # The praise clips' encoder is compiled with the toolchain, pkg-config and libtheora-dev listed above.
 asset_packages=(

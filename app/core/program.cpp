@@ -5,6 +5,7 @@
 
 #include "app/core/app.h"
 #include "engine/window/window.h"
+#include "platform/sdl/display_loss.h"
 #include "platform/termination.h"
 
 int RunExercise()
@@ -18,8 +19,11 @@ int RunExercise()
         return 1;
     }
     platform::SetTerminationTarget(g_main_window_handle);
+    // A lost display ends the process inside the loop; the report is saved as after an orderly close.
+    platform::SetDisplayLossSave([app] { app->SaveReport(); });
     app->ShowStartScreen();
     IMWindow::Run(app->GetMainWindow());
+    platform::SetDisplayLossSave(nullptr);
     App::Release();
     return 0;
 }

@@ -6,5 +6,6 @@ inline constexpr const wchar_t* kExerciseCaption = L"04271 Игра «Тумби
 
 // Shows the start screen, runs the message loop until the window closes, saves the report and tears everything
 // down. 0 after an orderly close (the window's own buttons, the window manager's close, SIGTERM or SIGINT); 1 when
-// the window could not be started.
+// the window could not be started. A display lost mid-run saves the report and ends the process from inside the
+// loop with platform::kDisplayLostStatus.
 int RunExercise();

@@ -1,5 +1,7 @@
 #include "platform/print/print_job.h"
 
+#include <fstream>
+
 #include <cairo-pdf.h>
 #include <cups/cups.h>
 
@@ -25,14 +27,28 @@ PrintJob::PrintJob(const std::string& destination, const std::string& title, con
     : name_(destination.substr(0, destination.find('/')))
     , page_setup_(page)
 {
-    surface_ = cairo_pdf_surface_create_for_stream(&PrintJob::Append, this, Points(page.width), Points(page.height));
-    if (cairo_surface_status(surface_) != CAIRO_STATUS_SUCCESS)
+    if (!MakeSurface())
         return;
     id_ = cupsCreateJob(CUPS_HTTP_DEFAULT, name_.c_str(), title.c_str(), 0, nullptr);
     if (id_ <= 0) {
         id_ = 0;
         Report("the scheduler refused a job", name_);
     }
+}
+
+PrintJob::PrintJob(const PageSetup& page, const std::string& file)
+    : page_setup_(page)
+    , file_(file)
+{
+    if (MakeSurface())
+        id_ = 1;
+}
+
+bool PrintJob::MakeSurface()
+{
+    surface_ = cairo_pdf_surface_create_for_stream(
+        &PrintJob::Append, this, Points(page_setup_.width), Points(page_setup_.height));
+    return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS;
 }
 
 PrintJob::~PrintJob()
@@ -79,16 +95,8 @@ bool PrintJob::Send()
     if (page_)
         FinishPage();
     cairo_surface_finish(surface_);
-    bool sent = cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS
-        && cupsStartDocument(CUPS_HTTP_DEFAULT, name_.c_str(), id_, "report.pdf", CUPS_FORMAT_PDF, 1)
-            == HTTP_STATUS_CONTINUE;
-    if (sent) {
-        sent = cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf_.data(), pdf_.size()) == HTTP_STATUS_CONTINUE;
-        // The document must be finished even after a failed write, or the connection stays in the request.
-        sent = cupsFinishDocument(CUPS_HTTP_DEFAULT, name_.c_str()) <= IPP_STATUS_OK_EVENTS_COMPLETE && sent;
-    }
-    if (!sent) {
-        Report("job " + std::to_string(id_) + " was not taken", name_);
+    if (cairo_surface_status(surface_) != CAIRO_STATUS_SUCCESS || !Deliver()) {
+        Report("job " + std::to_string(id_) + " was not taken", file_.empty() ? name_ : file_);
         Cancel();
         return false;
     }
@@ -96,9 +104,24 @@ bool PrintJob::Send()
     return true;
 }
 
+bool PrintJob::Deliver()
+{
+    if (!file_.empty()) {
+        std::ofstream out(file_, std::ios::binary | std::ios::trunc);
+        out.write(pdf_.data(), static_cast<std::streamsize>(pdf_.size()));
+        return out.flush().good();
+    }
+    if (cupsStartDocument(CUPS_HTTP_DEFAULT, name_.c_str(), id_, "report.pdf", CUPS_FORMAT_PDF, 1)
+        != HTTP_STATUS_CONTINUE)
+        return false;
+    const bool written = cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf_.data(), pdf_.size()) == HTTP_STATUS_CONTINUE;
+    // The document must be finished even after a failed write, or the connection stays in the request.
+    return cupsFinishDocument(CUPS_HTTP_DEFAULT, name_.c_str()) <= IPP_STATUS_OK_EVENTS_COMPLETE && written;
+}
+
 void PrintJob::Cancel()
 {
-    if (id_)
+    if (id_ && file_.empty())
         cupsCancelJob2(CUPS_HTTP_DEFAULT, name_.c_str(), id_, 0);
     id_ = 0;
 }

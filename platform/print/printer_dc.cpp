@@ -14,6 +14,7 @@ namespace {
 
 struct PrinterContext {
     std::string destination;
+    std::string file; // set for a context without a scheduler
     platform::PageSetup page;
     std::unique_ptr<platform::PrintFont> font;
     std::unique_ptr<platform::PrintJob> job;
@@ -45,6 +46,19 @@ std::string Utf8(const wchar_t* text, int count)
     return platform::ToUtf8(std::wstring_view(text, static_cast<size_t>(count)));
 }
 
+// Gives the context its font and a handle; null when no face has Cyrillic letters.
+HDC Register(std::unique_ptr<PrinterContext> context)
+{
+    context->font = platform::PrintFont::Open();
+    if (!context->font)
+        return nullptr;
+    HDC dc = GetDC(nullptr);
+    SelectObject(dc, context->font->Font());
+    std::lock_guard lock(Mutex());
+    Contexts().emplace(dc, std::move(context));
+    return dc;
+}
+
 } // namespace
 
 HDC CreateDCW(const wchar_t*, const wchar_t* device, const wchar_t*, const void*)
@@ -55,14 +69,18 @@ HDC CreateDCW(const wchar_t*, const wchar_t* device, const wchar_t*, const void*
     context->destination = platform::ToUtf8(device);
     if (!platform::LookUpPage(context->destination, context->page))
         return nullptr;
-    context->font = platform::PrintFont::Open();
-    if (!context->font)
+    return Register(std::move(context));
+}
+
+HDC CreatePdfFileDC(const platform::PageSetup& page, const std::string& file)
+{
+    if (file.empty() || page.PrintableWidth() <= 0 || page.PrintableHeight() <= 0 || page.left < 0 || page.top < 0
+        || page.right < 0 || page.bottom < 0)
         return nullptr;
-    HDC dc = GetDC(nullptr);
-    SelectObject(dc, context->font->Font());
-    std::lock_guard lock(Mutex());
-    Contexts().emplace(dc, std::move(context));
-    return dc;
+    auto context = std::make_unique<PrinterContext>();
+    context->file = file;
+    context->page = page;
+    return Register(std::move(context));
 }
 
 BOOL DeleteDC(HDC dc)
@@ -117,7 +135,8 @@ int StartDocW(HDC dc, const DOCINFOW* info)
     if (!context || !info || info->lpszOutput || context->job)
         return SP_ERROR;
     const std::string title = info->lpszDocName ? platform::ToUtf8(info->lpszDocName) : std::string();
-    auto job = std::make_unique<platform::PrintJob>(context->destination, title, context->page);
+    auto job = context->file.empty() ? std::make_unique<platform::PrintJob>(context->destination, title, context->page)
+                                     : std::make_unique<platform::PrintJob>(context->page, context->file);
     if (job->Id() <= 0)
         return SP_ERROR;
     context->job = std::move(job);

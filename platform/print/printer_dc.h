@@ -6,7 +6,10 @@
 // Cyrillic-capable sans face at 10 pt; GetTextMetricsW and the other font calls of gdi_font.h accept the context.
 #pragma once
 
+#include <string>
+
 #include "platform/gdi_font.h"
+#include "platform/print/page_setup.h"
 #include "platform/win32.h"
 
 // GetDeviceCaps indices.
@@ -32,6 +35,10 @@ struct DOCINFOW {
 // A printer context for the destination named device ("name" or "name/instance"); null when the scheduler does
 // not know it or cannot be reached. The driver, output and mode arguments are ignored. The caller deletes it.
 HDC CreateDCW(const wchar_t* driver, const wchar_t* device, const wchar_t* output, const void* mode);
+// A printer context without a scheduler: its documents are laid out on the page given, drawn as on a printer and
+// written as a PDF to file (each document replaces the one before). Null when the page has no printable area or no
+// face has Cyrillic letters. The caller deletes it.
+HDC CreatePdfFileDC(const platform::PageSetup& page, const std::string& file);
 // Ends the context; a document still open is cancelled on the scheduler. FALSE for anything but a printer context.
 BOOL DeleteDC(HDC dc);
 

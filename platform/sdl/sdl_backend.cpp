@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include "platform/sdl/display_loss.h"
 #include "platform/utf8.h"
 
 namespace platform {
@@ -50,6 +51,7 @@ bool SdlBackend::CreateNative(HWND hwnd, const std::wstring& title, DWORD style,
             return false;
         }
         video_ = true;
+        WatchDisplayLoss();
     }
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (style & WS_POPUP)
