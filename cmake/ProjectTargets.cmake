@@ -45,11 +45,12 @@ function(im_test_wanted label result)
   endif()
 endfunction()
 
-# im_test(<target> LABEL <label> [SOURCES ...] [DEPS ...])
+# im_test(<target> LABEL <label> [SOURCES ...] [DEPS ...] [WHOLE_FILTER <gtest filter>])
 # Each test case runs in its own process; <target>.whole runs them all in one process in a shuffled order (the seed
-# is printed), so that no test relies on a fresh process or on the order of the others.
+# is printed), so that no test relies on a fresh process or on the order of the others. WHOLE_FILTER leaves out of
+# that run the long cases that only repeat what their own process showed.
 function(im_test target)
-  cmake_parse_arguments(A "" "LABEL" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "LABEL;WHOLE_FILTER" "SOURCES;DEPS" ${ARGN})
   if(NOT A_SOURCES)
     file(GLOB A_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   endif()
@@ -67,7 +68,11 @@ function(im_test target)
     PROPERTIES LABELS ${A_LABEL}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_TIMEOUT 60)
-  add_test(NAME ${target}.whole COMMAND ${target} --gtest_shuffle
+  set(whole_args --gtest_shuffle)
+  if(A_WHOLE_FILTER)
+    list(APPEND whole_args --gtest_filter=${A_WHOLE_FILTER})
+  endif()
+  add_test(NAME ${target}.whole COMMAND ${target} ${whole_args}
            WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(${target}.whole PROPERTIES LABELS "${A_LABEL};whole")
 endfunction()
