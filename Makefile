@@ -31,7 +31,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_check
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt:print_suppressions=0 \
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 # Tests whose code runs on more than one thread.
-THREADED_LABELS = sound|video|window|app|platform
+THREADED_LABELS = sound|views|window|app|platform
 # Every case already runs under the sanitizers in its own process; the whole-executable runs stay in `make test`.
 
 check-sanitize: check-asan check-tsan

@@ -14,7 +14,7 @@
 #include "platform/clock.h"
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
-#include "tests/report/workbook_fixture.h"
+#include "tests/support/workbook_fixture.h"
 
 using Picture = IMStaticPictureBase<IMTextureView>;
 using Rows = std::vector<std::vector<std::wstring>>;

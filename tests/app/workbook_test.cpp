@@ -10,7 +10,7 @@
 #include "app/core/program.h"
 #include "game/tumbil.h"
 #include "tests/app/app_fixture.h"
-#include "tests/game/scene/maze_route.h"
+#include "tests/support/maze_route.h"
 #include "tests/support/child_process.h"
 
 namespace {

@@ -16,7 +16,7 @@
 
 #include "platform/utf8.h"
 #include "report/report.h"
-#include "tests/report/workbook_fixture.h"
+#include "tests/support/workbook_fixture.h"
 
 extern char** environ;
 

@@ -1,7 +1,7 @@
 // A workbook after a teacher opened it in a spreadsheet program and saved it again: every element prefixed, rows
 // placed by ss:Index and repeated by ss:Span, the table's extent declared, styles on rows.
 #include "report/report.h"
-#include "tests/report/workbook_fixture.h"
+#include "tests/support/workbook_fixture.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "platform/debug_output.h"
 #include "report/report.h"
 #include "report/workbook_file.h"
-#include "tests/report/workbook_fixture.h"
+#include "tests/support/workbook_fixture.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "report/code_page.h"
 #include "report/report.h"
 #include "report/workbook_template.h"
-#include "tests/report/workbook_fixture.h"
+#include "tests/support/workbook_fixture.h"
 
 namespace {
 

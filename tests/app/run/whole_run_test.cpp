@@ -15,7 +15,7 @@
 #include "platform/utf8.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/screens/screen_run.h"
-#include "tests/game/scene/maze_route.h"
+#include "tests/support/maze_route.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "app/core/program.h"
 #include "platform/utf8.h"
 #include "tests/platform/display/program_run.h"
-#include "tests/report/workbook_fixture.h"
+#include "tests/support/workbook_fixture.h"
 
 namespace {
 

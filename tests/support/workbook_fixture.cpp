@@ -1,4 +1,4 @@
-#include "tests/report/workbook_fixture.h"
+#include "tests/support/workbook_fixture.h"
 
 #include <cstdlib>
 #include <fstream>

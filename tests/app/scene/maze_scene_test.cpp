@@ -14,8 +14,8 @@
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
 #include "platform/sync.h"
-#include "tests/game/scene/maze_route.h"
-#include "tests/report/workbook_fixture.h"
+#include "tests/support/maze_route.h"
+#include "tests/support/workbook_fixture.h"
 
 namespace {
 
