@@ -64,16 +64,21 @@ std::string DisplayProblem()
     if (!on_purpose && x11.empty() && wayland.empty())
         return std::string(kNeedsSession) + ": neither DISPLAY nor WAYLAND_DISPLAY is set.";
 
-    // SDL's own reason for a driver that does not start is not kept (it reports the shutdown that follows), so
-    // the line names what was tried instead.
+    // Only the displays the environment names: the program's own start later takes the same drivers, so SDL can
+    // never fall back to an off-screen driver that nobody sees.
     const std::string drivers = NamedDrivers(x11, wayland);
-    if (SDL_VideoInit(on_purpose ? nullptr : drivers.c_str()) != 0) {
+    if (!on_purpose)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (on_purpose)
             return "This program cannot start the chosen video driver \"" + std::string(chosen) + "\".";
         return std::string(kNeedsSession) + ": no display answers at " + NamedDisplays(x11, wayland) + ".";
     }
+    // A display that works stays open for the program's own start: SDL's X11 driver does not always start again
+    // once it has been shut down in the same process.
     std::string problem = ProbeWindow();
-    SDL_VideoQuit();
+    if (!problem.empty())
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return problem;
 }
 

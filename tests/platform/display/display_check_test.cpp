@@ -82,9 +82,16 @@ TEST_F(ProgramStart, TheChosenDummyDriverRuns)
     Runs(program);
 }
 
-TEST_F(ProgramOnVirtualDisplay, ARealDisplayRuns)
+// With an ordinary user's environment the window is on that display, never on an off-screen driver.
+TEST_F(ProgramOnVirtualDisplay, ARealDisplayRunsAndShowsTheWindowThere)
 {
-    Child program = Start({ "DISPLAY=" + StartServer("24") });
+    const std::string display = StartServer("24");
+    Child program = Start({ "DISPLAY=" + display, "LANG=C.UTF-8", "TERM=xterm", "SHELL=/bin/bash", "SHLVL=1" });
+    if (access("/usr/bin/xdotool", X_OK) == 0) {
+        Child search(
+            { "/usr/bin/xdotool", "search", "--sync", "--onlyvisible", "--name", "04271" }, { "DISPLAY=" + display });
+        EXPECT_TRUE(search.WaitEnd(std::chrono::seconds(10))) << "no visible window on " << display;
+    }
     Runs(program);
 }
 
