@@ -7,11 +7,9 @@
 #include <string>
 #include <thread>
 
-#include "platform/resources.h"
 #include "platform/testing/audio_test.h"
 #include "platform/testing/device_faults.h"
 #include "platform/testing/resets.h"
-#include "platform/window_backend.h"
 
 namespace testing_support {
 namespace {
