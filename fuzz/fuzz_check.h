@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/debug_output.h"
+#include "platform/testing/debug_capture.h"
 #include "platform/utf8.h"
 
 inline void FuzzCheck(bool holds, const char* target, const char* what, const platform::DebugCapture& said)

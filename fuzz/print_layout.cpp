@@ -26,8 +26,8 @@
 #include "fuzz/fuzz_texts.h"
 #include "fuzz/pdf_pages.h"
 #include "fuzz/scratch_folder.h"
-#include "platform/debug_output.h"
 #include "platform/print/printer_dc.h"
+#include "platform/testing/debug_capture.h"
 #include "platform/utf8.h"
 #include "report/report.h"
 

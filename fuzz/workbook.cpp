@@ -18,7 +18,7 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_texts.h"
 #include "fuzz/scratch_folder.h"
-#include "platform/debug_output.h"
+#include "platform/testing/debug_capture.h"
 #include "platform/utf8.h"
 #include "report/report.h"
 #include "report/spreadsheet_names.h"

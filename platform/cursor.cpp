@@ -1,6 +1,7 @@
 // The cursor's display counter and position, and the keyboard state as the program polls it.
 #include <atomic>
 
+#include "platform/testing/resets.h"
 #include "platform/window_backend.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/testing/debug_capture.h"
 #include "platform/utf8.h"
 
 namespace platform {

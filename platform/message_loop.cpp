@@ -3,6 +3,7 @@
 
 #include "platform/clock.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/testing/resets.h"
 #include "platform/window_backend.h"
 #include "platform/window_records.h"
 

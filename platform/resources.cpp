@@ -10,6 +10,8 @@
 #include <string>
 #include <system_error>
 
+#include "platform/testing/resets.h"
+
 namespace {
 
 struct Resource {

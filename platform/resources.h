@@ -65,8 +65,4 @@ void SetSiblingStoreFolder(const std::filesystem::path& folder);
 // An entry that a sibling module of that file name holds besides its folder's files; it makes the module exist.
 void RegisterSiblingResource(std::wstring_view module_file_name, WORD id, std::vector<BYTE> bytes);
 
-// For tests: forgets every registered resource, blob and sibling entry and the store folder, as in a new process.
-// Sibling modules still loaded keep their handles but no longer see in-memory entries.
-void ResetResourcesForTests();
-
 } // namespace platform

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/clock.h"
+#include "platform/testing/test_clock.h"
 
 namespace platform {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <locale.h>
 
-#include "platform/clock.h"
+#include "platform/testing/test_clock.h"
 #include "platform/utf8.h"
 
 namespace platform {

@@ -131,6 +131,5 @@ namespace platform {
 
 // The display counter that ShowCursor keeps, read without changing it.
 int CursorDisplayCount();
-void ResetCursorDisplayCount();
 
 } // namespace platform

@@ -35,9 +35,6 @@ public:
 // Replaces the back end; to be done before any window exists.
 void InstallWindowBackend(std::unique_ptr<WindowBackend> backend);
 WindowBackend& CurrentWindowBackend();
-// For tests: forgets every window, class, queued message and the input state, and installs a fresh headless back
-// end, as in a new process. No window procedure is called.
-void ResetWindowingForTests();
 
 MessageQueue& TheMessageQueue();
 // The keyboard and mouse state of the translator, shared by all windows.

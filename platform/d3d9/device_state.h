@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/headless/device_faults.h"
+#include "platform/testing/device_faults.h"
 
 namespace platform::d3d9 {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/clock.h"
+#include "platform/testing/test_clock.h"
 
 namespace platform {
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/testing/test_clock.h"
+
 namespace platform {
 namespace {
 

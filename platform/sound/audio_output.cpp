@@ -2,7 +2,7 @@
 
 #include "platform/headless/null_audio_output.h"
 #include "platform/sdl/sdl_audio_output.h"
-#include "platform/sound/test_hooks.h"
+#include "platform/testing/audio_hooks.h"
 
 namespace platform {
 

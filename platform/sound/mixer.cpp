@@ -4,7 +4,7 @@
 
 #include <SDL2/SDL_audio.h>
 
-#include "platform/sound/test_hooks.h"
+#include "platform/testing/audio_hooks.h"
 
 namespace platform {
 namespace {

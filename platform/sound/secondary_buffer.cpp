@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/sound/test_hooks.h"
+#include "platform/testing/audio_hooks.h"
 
 namespace platform {
 

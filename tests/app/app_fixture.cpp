@@ -5,8 +5,8 @@
 
 #include "assets/embedded_assets.h"
 #include "engine/resources/resource_manager.h"
-#include "platform/audio_test.h"
 #include "platform/sync.h"
+#include "platform/testing/audio_test.h"
 #include "platform/wall_clock.h"
 #include "widgets/edit_bar.h"
 

@@ -11,9 +11,9 @@
 #include "app/core/program.h"
 #include "app/screens/labels.h"
 #include "engine/window/window.h"
-#include "platform/clock.h"
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
+#include "platform/testing/test_clock.h"
 #include "tests/support/workbook_fixture.h"
 
 using Picture = IMStaticPictureBase<IMTextureView>;

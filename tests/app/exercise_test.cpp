@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "app/screens/instruction.h"
-#include "platform/audio_test.h"
 #include "platform/resources.h"
+#include "platform/testing/audio_test.h"
 #include "platform/window.h"
 #include "tests/app/app_fixture.h"
 #include "widgets/edit_bar.h"

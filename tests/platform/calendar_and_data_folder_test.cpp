@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/app_data.h"
-#include "platform/clock.h"
+#include "platform/testing/test_clock.h"
 #include "platform/utf8.h"
 #include "platform/wall_clock.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/clock.h"
-#include "platform/debug_output.h"
+#include "platform/testing/debug_capture.h"
+#include "platform/testing/test_clock.h"
 #include "platform/utf8.h"
 
 namespace {

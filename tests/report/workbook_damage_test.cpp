@@ -4,7 +4,7 @@
 
 #include <sys/resource.h>
 
-#include "platform/debug_output.h"
+#include "platform/testing/debug_capture.h"
 #include "report/report.h"
 #include "report/workbook_file.h"
 #include "tests/support/workbook_fixture.h"

@@ -7,10 +7,9 @@
 #include <string>
 #include <thread>
 
-#include "platform/audio_test.h"
-#include "platform/headless/device_faults.h"
-#include "platform/resources.h"
-#include "platform/window_backend.h"
+#include "platform/testing/audio_test.h"
+#include "platform/testing/device_faults.h"
+#include "platform/testing/resets.h"
 
 namespace testing_support {
 namespace {

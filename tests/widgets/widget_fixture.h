@@ -8,9 +8,9 @@
 
 #include "assets/embedded_assets.h"
 #include "engine/window/window.h"
-#include "platform/clock.h"
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
+#include "platform/testing/test_clock.h"
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 constexpr uint32_t kBlackPixel = 0xFF000000u;

@@ -7,14 +7,14 @@
 
 #include "engine/text/text_view.h"
 #include "game/tumbil.h"
-#include "platform/debug_output.h"
 #include "platform/print/printer_dc.h"
+#include "platform/testing/debug_capture.h"
 #include "platform/utf8.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/screens/screen_run.h"
 #include "tests/support/maze_route.h"
-#include "tests/support/workbook_fixture.h"
 #include "tests/support/print_scheduler.h"
+#include "tests/support/workbook_fixture.h"
 #include "widgets/printer_dialog.h"
 #include "widgets/save_as_dialog.h"
 

@@ -9,11 +9,11 @@
 #include "assets/embedded_assets.h"
 #include "engine/window/window.h"
 #include "game/tumbil.h"
-#include "platform/audio_test.h"
-#include "platform/clock.h"
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
 #include "platform/sync.h"
+#include "platform/testing/audio_test.h"
+#include "platform/testing/test_clock.h"
 #include "tests/support/maze_route.h"
 #include "tests/support/workbook_fixture.h"
 

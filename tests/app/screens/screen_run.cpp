@@ -4,9 +4,9 @@
 
 #include "assets/embedded_assets.h"
 #include "engine/resources/resource_manager.h"
-#include "platform/audio_test.h"
 #include "platform/resources.h"
 #include "platform/sync.h"
+#include "platform/testing/audio_test.h"
 
 ScreenRun::ScreenRun()
 {

@@ -10,9 +10,9 @@
 
 #include "engine/controls/dialog_base.h"
 #include "engine/window/window.h"
-#include "platform/clock.h"
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
+#include "platform/testing/test_clock.h"
 
 class ScreenRun {
 public:

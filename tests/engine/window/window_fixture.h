@@ -8,10 +8,10 @@
 #include "engine/resources/resource_manager.h"
 #include "engine/views/view_control.h"
 #include "engine/window/window.h"
-#include "platform/clock.h"
-#include "platform/headless/device_faults.h"
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
+#include "platform/testing/device_faults.h"
+#include "platform/testing/test_clock.h"
 
 constexpr D3DCOLOR kRed = 0xFFFF0000u;
 constexpr D3DCOLOR kBlack = 0xFF000000u;

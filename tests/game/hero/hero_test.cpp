@@ -8,8 +8,8 @@
 #include "engine/controls/dialog_base.h"
 #include "engine/resources/resource_manager.h"
 #include "game/tumbil.h"
-#include "platform/clock.h"
 #include "platform/headless/headless_presenter.h"
+#include "platform/testing/test_clock.h"
 
 namespace {
 

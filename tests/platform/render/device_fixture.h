@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/d3d9.h"
-#include "platform/headless/device_faults.h"
 #include "platform/headless/headless_presenter.h"
+#include "platform/testing/device_faults.h"
 
 class DeviceTest : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "platform/resources.h"
+#include "platform/testing/resets.h"
 
 namespace {
 

@@ -1,3 +1,4 @@
+#include "platform/testing/test_clock.h"
 #include "sound_fixture.h"
 
 namespace {

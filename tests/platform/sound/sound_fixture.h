@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/audio_test.h"
-#include "platform/clock.h"
 #include "platform/dsound.h"
 #include "platform/sound/wave_format.h"
+#include "platform/testing/audio_test.h"
+#include "platform/testing/test_clock.h"
 
 namespace soundtest {
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/clock.h"
 #include "platform/sync.h"
+#include "platform/testing/test_clock.h"
 #include "tests/support/wait_until.h"
 
 namespace {

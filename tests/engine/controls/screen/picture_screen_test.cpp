@@ -6,7 +6,7 @@
 #include "engine/controls/animation_base.h"
 #include "engine/controls/picture_factories.h"
 #include "engine/views/sequence_view.h"
-#include "platform/clock.h"
+#include "platform/testing/test_clock.h"
 #include "tests/engine/controls/screen_fixture.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "engine/controls/animation_base.h"
 #include "engine/views/sequence_view.h"
-#include "platform/clock.h"
+#include "platform/testing/test_clock.h"
 #include "tests/engine/views/picture_fixture.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <stdexcept>
 
-#include "platform/clock.h"
-#include "platform/debug_output.h"
+#include "platform/testing/debug_capture.h"
+#include "platform/testing/test_clock.h"
 #include "tests/engine/resources/render/manager_fixture.h"
 
 namespace {

@@ -8,8 +8,8 @@
 
 #include "engine/resources/pow2_texture.h"
 #include "engine/resources/resource_manager.h"
-#include "platform/headless/device_faults.h"
 #include "platform/headless/headless_presenter.h"
+#include "platform/testing/device_faults.h"
 
 class ManagerTest : public ::testing::Test {
 protected:

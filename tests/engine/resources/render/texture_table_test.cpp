@@ -1,6 +1,6 @@
 #include <boost/function.hpp>
 
-#include "platform/debug_output.h"
+#include "platform/testing/debug_capture.h"
 #include "tests/engine/resources/render/manager_fixture.h"
 
 namespace {

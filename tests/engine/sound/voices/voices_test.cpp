@@ -7,13 +7,13 @@
 #include "assets/embedded_assets.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/window/window.h"
-#include "platform/audio_test.h"
-#include "platform/clock.h"
-#include "platform/debug_output.h"
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
 #include "platform/resources.h"
 #include "platform/sync.h"
+#include "platform/testing/audio_test.h"
+#include "platform/testing/debug_capture.h"
+#include "platform/testing/test_clock.h"
 #include "tests/engine/sound/vorbis_tone.h"
 
 namespace {

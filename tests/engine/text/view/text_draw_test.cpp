@@ -1,5 +1,5 @@
 // Drawing a text view: clipped to the viewport and the view, through the drawing origin, only lines near the clip.
-#include "platform/headless/device_faults.h"
+#include "platform/testing/device_faults.h"
 #include "tests/engine/text/view/text_view_fixture.h"
 
 namespace {

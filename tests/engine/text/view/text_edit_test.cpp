@@ -1,7 +1,7 @@
 // Glyphs of a text view: editing, sharing of glyph textures by key, and restyling.
 #include <climits>
 
-#include "platform/headless/device_faults.h"
+#include "platform/testing/device_faults.h"
 #include "tests/engine/text/view/text_view_fixture.h"
 
 namespace {

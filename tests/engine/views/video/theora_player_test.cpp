@@ -9,9 +9,9 @@
 #include "engine/controls/dialog_base.h"
 #include "engine/controls/picture_factories.h"
 #include "engine/views/theora_view.h"
-#include "platform/clock.h"
-#include "platform/debug_output.h"
-#include "platform/headless/device_faults.h"
+#include "platform/testing/debug_capture.h"
+#include "platform/testing/device_faults.h"
+#include "platform/testing/test_clock.h"
 #include "tests/engine/views/picture_fixture.h"
 #include "tests/engine/views/video/clip_fixtures.h"
 

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/views/theora_view.h"
-#include "platform/headless/device_faults.h"
+#include "platform/testing/device_faults.h"
 #include "tests/engine/views/picture_fixture.h"
 #include "tests/engine/views/video/clip_fixtures.h"
 

@@ -1,4 +1,4 @@
-#include "platform/headless/device_faults.h"
+#include "platform/testing/device_faults.h"
 
 #include "platform/d3d9/device_state.h"
 

@@ -1,8 +1,8 @@
-#include "platform/audio_test.h"
+#include "platform/testing/audio_test.h"
 
 #include <mutex>
 
-#include "platform/sound/test_hooks.h"
+#include "platform/testing/audio_hooks.h"
 
 namespace platform {
 namespace {

@@ -1,10 +1,10 @@
-// What the device reads of the test controls in platform/audio_test.h.
+// What the device reads of the test controls in platform/testing/audio_test.h.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "platform/audio_test.h"
+#include "platform/testing/audio_test.h"
 
 namespace platform {
 

@@ -1,0 +1,26 @@
+// Keeps the diagnostic lines of OutputDebugString for a test to read.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/debug_output.h"
+
+namespace platform {
+
+// While it exists, diagnostic output is kept here instead of going to standard error.
+class DebugCapture {
+public:
+    DebugCapture();
+    ~DebugCapture();
+    DebugCapture(const DebugCapture&) = delete;
+    DebugCapture& operator=(const DebugCapture&) = delete;
+
+    // Each call of OutputDebugString is one entry, as passed.
+    std::vector<std::wstring> Entries() const;
+    // All entries joined.
+    std::wstring Text() const;
+    void Clear();
+};
+
+} // namespace platform
