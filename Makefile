@@ -29,7 +29,7 @@ SANITIZE_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBI
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt:print_suppressions=0 \
-	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:die_after_fork=0
 # Tests whose code runs on more than one thread.
 THREADED_LABELS = sound|views|window|app|platform
 # Every case already runs under the sanitizers in its own process; the whole-executable runs stay in `make test`.
