@@ -8,6 +8,7 @@
 #include "platform/sync.h"
 #include "platform/testing/audio_test.h"
 #include "platform/wall_clock.h"
+#include "tests/support/run_until.h"
 #include "widgets/edit_bar.h"
 
 void AppTest::SetUp()
@@ -43,18 +44,7 @@ void AppTest::RunFor(DWORD ms)
 
 bool AppTest::RunUntil(const std::function<bool()>& condition, DWORD limit_ms)
 {
-    const int64_t deadline = clock_.Milliseconds() + limit_ms;
-    bool held = false;
-    im::ScopedConnection watch = IMControl::ConnectFrame(window_, [&](const IMEvent&) -> long {
-        held = held || condition();
-        if (held || clock_.Milliseconds() >= deadline) {
-            held_at_ = clock_.Milliseconds();
-            PostQuitMessage(0);
-        }
-        return 0;
-    });
-    IMWindow::Run(window_);
-    return held;
+    return RunLoopUntil(window_, window_, clock_, condition, limit_ms, &held_at_);
 }
 
 void AppTest::Press(UINT vk)

@@ -74,6 +74,16 @@ protected:
         RunFor(5);
         ASSERT_EQ(app_->GetCurrentSceneDialog(), nullptr) << "Retry abandoned the scene";
     }
+    // Walks the route to the goal, lets the praise lead to the results, closes and reads the pupil's count.
+    void ExpectAttemptsAfterTheRoute(const std::wstring& pupil, const std::wstring& attempts)
+    {
+        WalkTheRoute();
+        ASSERT_TRUE(RunUntil([&] { return Results() != nullptr; }, 20'000));
+        EndWith(715, 513);
+        const Rows rows = StoredRows(pupil);
+        ASSERT_GE(rows.size(), 2u);
+        EXPECT_EQ(rows[1], (std::vector<std::wstring> { L"Число попыток", attempts }));
+    }
     void WalkTheRoute()
     {
         Draw(kRouteCorners);
@@ -172,12 +182,7 @@ TEST_F(WholeRunTest, OneDrowningOnTheWayRecordsOneAttempt)
 {
     StartAs(L"Петя");
     DrownOnce();
-    WalkTheRoute();
-    ASSERT_TRUE(RunUntil([&] { return Results() != nullptr; }, 20'000));
-    EndWith(715, 513);
-    const Rows rows = StoredRows(L"Петя");
-    ASSERT_GE(rows.size(), 2u);
-    EXPECT_EQ(rows[1], (std::vector<std::wstring> { L"Число попыток", L"1" }));
+    ExpectAttemptsAfterTheRoute(L"Петя", L"1");
 }
 
 // A run abandoned after a drowning leaves nothing behind in the next pupil's count.
@@ -187,12 +192,7 @@ TEST_F(WholeRunTest, AnAbandonedRunsDrowningDoesNotCountForTheNextPupil)
     DrownOnce();
     RetryFromTheExitDialog();
     StartAs(L"Петя");
-    WalkTheRoute();
-    ASSERT_TRUE(RunUntil([&] { return Results() != nullptr; }, 20'000));
-    EndWith(715, 513);
-    const Rows rows = StoredRows(L"Петя");
-    ASSERT_GE(rows.size(), 2u);
-    EXPECT_EQ(rows[1], (std::vector<std::wstring> { L"Число попыток", L"0" }));
+    ExpectAttemptsAfterTheRoute(L"Петя", L"0");
 }
 
 // Enter reaches the results only once a click gave them the focus; then it starts the maze again, once.

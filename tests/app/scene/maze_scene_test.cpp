@@ -15,6 +15,7 @@
 #include "platform/testing/audio_test.h"
 #include "platform/testing/test_clock.h"
 #include "tests/support/maze_route.h"
+#include "tests/support/run_until.h"
 #include "tests/support/workbook_fixture.h"
 
 namespace {
@@ -94,18 +95,7 @@ protected:
     // minutes; notes the time of that pass.
     bool RunUntil(const std::function<bool()>& condition)
     {
-        const int64_t deadline = clock_.Milliseconds() + 120'000;
-        bool held = false;
-        im::ScopedConnection watch = IMControl::ConnectFrame(hero_, [&](const IMEvent&) -> long {
-            held = held || condition();
-            if (held || clock_.Milliseconds() >= deadline) {
-                stood_at_ = clock_.Milliseconds();
-                PostQuitMessage(0);
-            }
-            return 0;
-        });
-        IMWindow::Run(window_);
-        return held;
+        return RunLoopUntil(window_, hero_, clock_, condition, 120'000, &stood_at_);
     }
     bool WalkUntilStandingOn(MazeCell cell)
     {

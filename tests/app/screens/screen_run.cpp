@@ -7,6 +7,7 @@
 #include "platform/resources.h"
 #include "platform/sync.h"
 #include "platform/testing/audio_test.h"
+#include "tests/support/run_until.h"
 
 ScreenRun::ScreenRun()
 {
@@ -32,16 +33,7 @@ void ScreenRun::RunFor(DWORD ms)
 
 bool ScreenRun::RunUntil(const std::function<bool()>& condition, DWORD limit_ms)
 {
-    const int64_t deadline = clock.Milliseconds() + limit_ms;
-    bool held = false;
-    im::ScopedConnection watch = IMControl::ConnectFrame(window_, [&](const IMEvent&) -> long {
-        held = held || condition();
-        if (held || clock.Milliseconds() >= deadline)
-            PostQuitMessage(0);
-        return 0;
-    });
-    IMWindow::Run(window_);
-    return held;
+    return RunLoopUntil(window_, window_, clock, condition, limit_ms);
 }
 
 void ScreenRun::SavePng(const std::string& name) const
