@@ -30,9 +30,31 @@ function(im_library target)
   endif()
 endfunction()
 
+# The tests' own code is built for a short build: the code under test keeps the flags of the build type, and a
+# stack trace through a test still names its lines.
+set(MAZE_TEST_CXX_FLAGS "-O1 -g1" CACHE STRING "Optimisation and debug flags for the tests' own code")
+separate_arguments(test_cxx_flags UNIX_COMMAND "${MAZE_TEST_CXX_FLAGS}")
+add_library(im_test_flags INTERFACE)
+target_compile_options(im_test_flags INTERFACE ${test_cxx_flags})
+target_link_libraries(im_test_flags INTERFACE im_build_flags)
+
 add_library(im_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/support/fresh_process.cpp)
-target_link_libraries(im_test_main PUBLIC im_build_flags im_platform GTest::gtest GTest::gmock)
+target_link_libraries(im_test_main PUBLIC im_build_flags im_platform GTest::gtest GTest::gmock PRIVATE im_test_flags)
+# The outside headers that nearly every test parses, compiled once for all of them (im_test_pch).
+target_precompile_headers(im_test_main PRIVATE <gtest/gtest.h> <boost/signals2/signal.hpp> <boost/bind/bind.hpp>
+                          <boost/function.hpp> <algorithm> <filesystem> <functional> <string> <vector>)
+function(im_test_pch target)
+  target_precompile_headers(${target} REUSE_FROM im_test_main)
+endfunction()
+
+# im_test_library(<target> SOURCES ... [DEPS ...]): fixtures that several test executables share.
+function(im_test_library target)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${target} STATIC ${A_SOURCES})
+  target_link_libraries(${target} PUBLIC im_build_flags ${A_DEPS} im_test_main PRIVATE im_test_flags)
+  im_test_pch(${target})
+endfunction()
 
 # MAZE_TEST_LABELS (a regular expression) limits the tests built and run to those whose label matches, for builds
 # that run only some of them; the others are still defined, but built only on request.
@@ -60,7 +82,8 @@ function(im_test target)
   else()
     add_executable(${target} EXCLUDE_FROM_ALL ${A_SOURCES})
   endif()
-  target_link_libraries(${target} PRIVATE im_build_flags ${A_DEPS} im_test_main)
+  target_link_libraries(${target} PRIVATE im_test_flags ${A_DEPS} im_test_main)
+  im_test_pch(${target})
   if(NOT wanted)
     return()
   endif()

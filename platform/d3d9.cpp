@@ -125,14 +125,16 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const void* rects, DWORD flags, D3D
         return D3D_OK;
     RECT view { LONG(viewport_.X), LONG(viewport_.Y), LONG(viewport_.X + viewport_.Width),
         LONG(viewport_.Y + viewport_.Height) };
+    // The first row is filled and the others are copies of it.
     auto fill = [&](const RECT& area) {
         RECT r;
         if (!IntersectRect(&r, &area, &view))
             return;
-        for (LONG y = r.top; y < r.bottom; ++y) {
-            uint32_t* row = back_buffer_.data() + size_t(y) * width_;
-            std::fill(row + r.left, row + r.right, color);
-        }
+        uint32_t* first = back_buffer_.data() + size_t(r.top) * width_ + r.left;
+        std::fill_n(first, r.right - r.left, color);
+        const size_t bytes = size_t(r.right - r.left) * sizeof(uint32_t);
+        for (LONG y = r.top + 1; y < r.bottom; ++y)
+            std::memcpy(back_buffer_.data() + size_t(y) * width_ + r.left, first, bytes);
     };
     if (count == 0 || !rects) {
         fill(view);
@@ -158,7 +160,7 @@ HRESULT IDirect3DDevice9::Present(const RECT*, const RECT*, HWND, const void*)
     if (TestCooperativeLevel() != D3D_OK)
         return D3DERR_DEVICELOST;
     if (platform::Presenter* presenter = platform::GetPresenter())
-        presenter->Present(back_buffer_.data(), int(width_), int(height_));
+        presenter->PresentDiscarding(back_buffer_, int(width_), int(height_));
     return D3D_OK;
 }
 

@@ -52,6 +52,8 @@ private:
     bool input_help_shown_ = false;
     // The texture of the maze picture, into which the path is painted.
     DWORD canvas_texture_id_ = 0;
+    // Whether a stroke may be on the canvas since it was last wiped.
+    bool canvas_painted_ = true;
 
     // The game's state lives for the whole run; a new build keeps the path and the counter.
     PathCells path_cells_;

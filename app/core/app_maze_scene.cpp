@@ -33,6 +33,7 @@ void App::BuildGameScreen(Dialog* dialog)
     CreatePicture(dialog, 0, 0, kMazePicture, 0, 0xFFFFFFFFu);
     IMResourceManager* rm = IMResourceManager::Instance();
     canvas_texture_id_ = rm ? rm->FindTexture(kMazePicture) : IMResourceManager::kNoTexture;
+    canvas_painted_ = true;
     field_ = CreateDialog(dialog, kFieldX, kFieldSize, kFieldY, kFieldSize, 0);
     hero_ = new IMTumbil(field_);
     hero_->SetCell(kStartCell.x, kStartCell.y);
@@ -68,6 +69,7 @@ long App::RecordPath(const IMMouseEvent& ev)
     if (IMResourceManager* rm = IMResourceManager::Instance())
         rm->RenderStrokeTexture(
             canvas_texture_id_, p.x + kFieldX, p.y + kFieldY, last_point_.x + kFieldX, last_point_.y + kFieldY);
+    canvas_painted_ = true;
     // The texture changed under its picture: the screen must be drawn again.
     field_->SetDirty(true);
     if (RecordWalk(path_cells_, CellAt(last_point_), CellAt(p)))
@@ -85,6 +87,10 @@ void App::ResetHero()
 
 void App::ResetCanvas()
 {
+    // The hero drowns for many frames with no path; a clean canvas needs no copy and no redraw.
+    if (!canvas_painted_)
+        return;
+    canvas_painted_ = false;
     if (IMResourceManager* rm = IMResourceManager::Instance())
         rm->UploadTexturePixels(canvas_texture_id_);
     field_->SetDirty(true);

@@ -17,6 +17,7 @@ public:
     HeadlessPresenter& operator=(const HeadlessPresenter&) = delete;
 
     void Present(const uint32_t* pixels, int width, int height) override;
+    void PresentDiscarding(std::vector<uint32_t>& pixels, int width, int height) override;
 
     // Words 0xAARRGGBB, rows top to bottom; empty before the first present.
     const std::vector<uint32_t>& Frame() const { return frame_; }
