@@ -14,16 +14,28 @@ if(MAZE_SANITIZE)
 endif()
 target_link_libraries(im_build_flags INTERFACE Boost::boost Threads::Threads)
 
-# im_library(<target> [SOURCES ...] [DEPS ...])
-# Without SOURCES, every .cpp below the calling folder is a source.
+# The outside headers that the engine's signals bring into most of the engine's and the application's files,
+# compiled once for all of them.
+file(WRITE ${PROJECT_BINARY_DIR}/engine_headers.cpp "")
+add_library(im_engine_headers OBJECT ${PROJECT_BINARY_DIR}/engine_headers.cpp)
+target_link_libraries(im_engine_headers PUBLIC im_build_flags im_platform)
+target_precompile_headers(im_engine_headers PRIVATE <boost/signals2/signal.hpp> <boost/signals2/trackable.hpp>
+                          <boost/bind/bind.hpp> <boost/function.hpp> <algorithm> <map> <memory> <string> <vector>)
+
+# im_library(<target> [ENGINE_HEADERS] [SOURCES ...] [DEPS ...])
+# Without SOURCES, every .cpp below the calling folder is a source. ENGINE_HEADERS: the files include the engine's
+# signals (the target must link the platform layer, as they do).
 function(im_library target)
-  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(A "ENGINE_HEADERS" "" "SOURCES;DEPS" ${ARGN})
   if(NOT A_SOURCES)
     file(GLOB_RECURSE A_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   endif()
   if(A_SOURCES)
     add_library(${target} STATIC ${A_SOURCES})
     target_link_libraries(${target} PUBLIC im_build_flags ${A_DEPS})
+    if(A_ENGINE_HEADERS)
+      target_precompile_headers(${target} REUSE_FROM im_engine_headers)
+    endif()
   else()
     add_library(${target} INTERFACE)
     target_link_libraries(${target} INTERFACE im_build_flags ${A_DEPS})
@@ -35,7 +47,9 @@ endfunction()
 set(MAZE_TEST_CXX_FLAGS "-O1 -g1" CACHE STRING "Optimisation and debug flags for the tests' own code")
 separate_arguments(test_cxx_flags UNIX_COMMAND "${MAZE_TEST_CXX_FLAGS}")
 add_library(im_test_flags INTERFACE)
-target_compile_options(im_test_flags INTERFACE ${test_cxx_flags})
+# Through the precompiled header GCC reports boost::function copying the empty storage of a lambda without
+# captures as maybe uninitialised; it is not.
+target_compile_options(im_test_flags INTERFACE ${test_cxx_flags} -Wno-maybe-uninitialized)
 target_link_libraries(im_test_flags INTERFACE im_build_flags)
 
 add_library(im_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp
