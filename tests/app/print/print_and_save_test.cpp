@@ -163,7 +163,7 @@ TEST_F(PrintAndSaveTest, ANameThatCannotBeWrittenSavesNothingAndTheProgramGoesOn
     const std::vector<fs::path> refused {
         folder_ / "нет такой папки" / "отчёт.xls", // missing folder
         "/proc/отчёт.xls", // a folder nobody may write into, root included
-        folder_ / (std::string(300, 'z') + ".xls"), // longer than a file name may be
+        folder_ / std::string(300, 'z').append(".xls"), // longer than a file name may be
         folder_, // a folder, not a file
     };
     for (const fs::path& name : refused)
