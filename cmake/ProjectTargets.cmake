@@ -1,4 +1,4 @@
-# Shared build settings and the two helpers every folder uses.
+# Shared build settings and the helpers the folders use.
 
 add_library(im_build_flags INTERFACE)
 target_compile_options(im_build_flags INTERFACE -Wall -Wextra)
@@ -16,7 +16,7 @@ target_link_libraries(im_build_flags INTERFACE Boost::boost Threads::Threads)
 
 # The outside headers that the engine's signals bring into most of the engine's and the application's files,
 # compiled once for all of them.
-file(WRITE ${PROJECT_BINARY_DIR}/engine_headers.cpp "")
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/engine_headers.cpp CONTENT "")
 add_library(im_engine_headers OBJECT ${PROJECT_BINARY_DIR}/engine_headers.cpp)
 target_link_libraries(im_engine_headers PUBLIC im_build_flags im_platform)
 target_precompile_headers(im_engine_headers PRIVATE <boost/signals2/signal.hpp> <boost/signals2/trackable.hpp>
@@ -55,7 +55,7 @@ target_link_libraries(im_test_flags INTERFACE im_build_flags)
 add_library(im_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/support/fresh_process.cpp)
 target_link_libraries(im_test_main PUBLIC im_build_flags im_platform GTest::gtest GTest::gmock PRIVATE im_test_flags)
-# The outside headers that nearly every test parses, compiled once for all of them (im_test_pch).
+# The outside headers that nearly every test parses, compiled once for all the tests (im_test_pch).
 target_precompile_headers(im_test_main PRIVATE <gtest/gtest.h> <boost/signals2/signal.hpp> <boost/bind/bind.hpp>
                           <boost/function.hpp> <algorithm> <filesystem> <functional> <string> <vector>)
 function(im_test_pch target)
@@ -81,12 +81,13 @@ function(im_test_wanted label result)
   endif()
 endfunction()
 
-# im_test(<target> LABEL <label> [SOURCES ...] [DEPS ...] [WHOLE_FILTER <gtest filter>])
+# im_test(<target> LABEL <label> [SOURCES ...] [DEPS ...] [WHOLE_FILTER <gtest filter>] [COST <seconds>])
 # Each test case runs in its own process; <target>.whole runs them all in one process in a shuffled order (the seed
 # is printed), so that no test relies on a fresh process or on the order of the others. WHOLE_FILTER leaves out of
-# that run the long cases that only repeat what their own process showed.
+# that run the long cases that only repeat what their own process showed. COST makes a fresh tree's first CTest run
+# start the target's cases early, so that a long one does not run alone at the end.
 function(im_test target)
-  cmake_parse_arguments(A "" "LABEL;WHOLE_FILTER" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "LABEL;WHOLE_FILTER;COST" "SOURCES;DEPS" ${ARGN})
   if(NOT A_SOURCES)
     file(GLOB A_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   endif()
@@ -101,8 +102,12 @@ function(im_test target)
   if(NOT wanted)
     return()
   endif()
+  set(properties LABELS ${A_LABEL})
+  if(A_COST)
+    list(APPEND properties COST ${A_COST})
+  endif()
   gtest_discover_tests(${target}
-    PROPERTIES LABELS ${A_LABEL}
+    PROPERTIES ${properties}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_TIMEOUT 60)
   set(whole_args --gtest_shuffle)
