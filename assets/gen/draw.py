@@ -1,6 +1,7 @@
 """Shared drawing helpers: surfaces, colours, rounded shapes and centred labels."""
 
 import math
+import os
 
 import cairo
 
@@ -21,6 +22,12 @@ def surface(width, height):
     ctx = cairo.Context(s)
     ctx.set_antialias(cairo.ANTIALIAS_GRAY)
     return s, ctx
+
+
+def png_namer(out_dir):
+    """Makes out_dir and gives the path of a picture's PNG there from the picture's name."""
+    os.makedirs(out_dir, exist_ok=True)
+    return lambda name: os.path.join(out_dir, name + ".png")
 
 
 def rgb(colour):

@@ -1,7 +1,6 @@
 """The interface skin: buttons in three states, key caps, scroll, slider, check and edit-bar pieces, backdrop."""
 
 import math
-import os
 
 from . import draw
 from . import png
@@ -31,11 +30,7 @@ STATES = [("", 1.0), ("Klick", 0.8), ("Nuv", 1.15)]
 
 
 def generate(out_dir):
-    os.makedirs(out_dir, exist_ok=True)
-
-    def out(name):
-        return os.path.join(out_dir, name + ".png")
-
+    out = draw.png_namer(out_dir)
     backdrop(out("DefaultBackGround"))
     exit_button(out("ExitButton"))
     for suffix, factor in STATES:

@@ -286,11 +286,7 @@ def cloud(path):
 
 
 def generate(out_dir):
-    os.makedirs(out_dir, exist_ok=True)
-
-    def out(name):
-        return os.path.join(out_dir, name + ".png")
-
+    out = draw.png_namer(out_dir)
     marker(out("14467"))
     keyboard(out("KEYBOARDPIC"))
     space_bar(out("KEYSPACE"))

@@ -5,8 +5,6 @@
 
 #include "assets/embedded_assets.h"
 #include "engine/resources/resource_manager.h"
-#include "platform/sync.h"
-#include "platform/testing/audio_test.h"
 #include "platform/wall_clock.h"
 #include "tests/support/run_until.h"
 #include "widgets/edit_bar.h"
@@ -19,10 +17,7 @@ void AppTest::SetUp()
     tzset();
     platform::PinWallClock(kPinnedStart);
     RegisterEmbeddedAssets();
-    // Sound plays on the test clock; every pass waits for the streaming threads, so runs repeat exactly.
-    platform::ChooseAudioOutput(platform::AudioOutputChoice::Null);
-    settle_ = [this] { platform::Settle(), input_.At(1, settle_); };
-    input_.At(0, settle_);
+    sound_.Start(input_);
     app_ = static_cast<App*>(App::Instance(kExerciseCaption, false));
     window_ = app_->GetMainWindow();
     app_->ShowStartScreen();

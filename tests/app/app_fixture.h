@@ -14,6 +14,7 @@
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
 #include "platform/testing/test_clock.h"
+#include "tests/support/test_clock_sound.h"
 #include "tests/support/workbook_fixture.h"
 
 using Picture = IMStaticPictureBase<IMTextureView>;
@@ -61,7 +62,7 @@ protected:
     platform::TestClock clock_;
     platform::HeadlessInput input_;
     platform::headless::HeadlessPresenter presenter_;
-    std::function<void()> settle_;
+    TestClockSound sound_;
     int64_t held_at_ = 0;
     int64_t started_at_ = 0;
 };

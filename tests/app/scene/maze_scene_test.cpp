@@ -11,11 +11,10 @@
 #include "game/tumbil.h"
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
-#include "platform/sync.h"
-#include "platform/testing/audio_test.h"
 #include "platform/testing/test_clock.h"
 #include "tests/support/maze_route.h"
 #include "tests/support/run_until.h"
+#include "tests/support/test_clock_sound.h"
 #include "tests/support/workbook_fixture.h"
 
 namespace {
@@ -38,10 +37,7 @@ protected:
     {
         WorkbookTest::SetUp();
         RegisterEmbeddedAssets();
-        // Sound plays on the test clock; every pass waits for the streaming threads, so runs repeat exactly.
-        platform::ChooseAudioOutput(platform::AudioOutputChoice::Null);
-        settle_ = [this] { platform::Settle(), input_.At(1, settle_); };
-        input_.At(0, settle_);
+        sound_.Start(input_);
         const RECT rect { 0, 0, 800, 600 };
         window_ = IMWindow::Create(nullptr, &rect, L"Лабиринт", false, nullptr);
         report_path_ = folder_ / "stats.xls";
@@ -131,7 +127,7 @@ protected:
     platform::TestClock clock_;
     platform::HeadlessInput input_;
     platform::headless::HeadlessPresenter presenter_;
-    std::function<void()> settle_;
+    TestClockSound sound_;
     PraisedApp app_;
     IMWindow* window_ = nullptr;
     std::filesystem::path report_path_;

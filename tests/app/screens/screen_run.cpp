@@ -5,17 +5,12 @@
 #include "assets/embedded_assets.h"
 #include "engine/resources/resource_manager.h"
 #include "platform/resources.h"
-#include "platform/sync.h"
-#include "platform/testing/audio_test.h"
 #include "tests/support/run_until.h"
 
 ScreenRun::ScreenRun()
 {
     RegisterEmbeddedAssets();
-    // Every pass waits for the streaming threads, so the sounds follow the test clock.
-    platform::ChooseAudioOutput(platform::AudioOutputChoice::Null);
-    settle_ = [this] { platform::Settle(), input.At(1, settle_); };
-    input.At(0, settle_);
+    sound_.Start(input);
     const RECT rect { 0, 0, 800, 600 };
     window_ = IMWindow::Create(nullptr, &rect, L"Проверка", false, nullptr);
 }

@@ -13,6 +13,7 @@
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
 #include "platform/testing/test_clock.h"
+#include "tests/support/test_clock_sound.h"
 
 class ScreenRun {
 public:
@@ -36,7 +37,7 @@ public:
 
 private:
     platform::headless::HeadlessPresenter presenter_;
-    std::function<void()> settle_;
+    TestClockSound sound_;
     IMWindow* window_ = nullptr;
 };
 
