@@ -55,7 +55,7 @@ Picture* AddCloud(IMDialog* popup, POINT at)
     Picture* cloud = CreatePicture(popup, at.x, at.y, kCloud, 0, 0xFFFFFFFFu);
     // Without a registration there is no reference of ours to drop, only the picture's own.
     if (registered != IMResourceManager::kNoTexture)
-        rm->ReleaseTexture(rm->FindTexture(kCloud));
+        rm->ReleaseTexture(registered);
     return cloud;
 }
 
