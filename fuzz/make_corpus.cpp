@@ -83,13 +83,21 @@ void Clips()
     Write("theora", "20x12-offset-4-frames", Clip(offset, 4).Bytes());
 }
 
-// The stored file behind its two-byte length, then the texts separated by zero bytes.
+// The texts separated by zero bytes, as the targets read them.
+std::string JoinedTexts(const std::vector<std::string>& texts)
+{
+    std::string joined;
+    for (size_t i = 0; i < texts.size(); ++i)
+        joined += (i ? std::string(1, '\0') : "") + texts[i];
+    return joined;
+}
+
+// The stored file behind its two-byte length, then the texts.
 std::string WorkbookInput(const std::string& stored, const std::vector<std::string>& texts)
 {
     std::string input { char(stored.size() & 0xFF), char(stored.size() >> 8) };
     input += stored;
-    for (size_t i = 0; i < texts.size(); ++i)
-        input += (i ? std::string(1, '\0') : "") + texts[i];
+    input += JoinedTexts(texts);
     return input;
 }
 
@@ -130,8 +138,7 @@ std::string PageInput(std::initializer_list<int> metrics, int header_pairs, cons
     for (int metric : metrics)
         input += { char(metric & 0xFF), char(metric >> 8) };
     input += char(header_pairs);
-    for (size_t i = 0; i < texts.size(); ++i)
-        input += (i ? std::string(1, '\0') : "") + texts[i];
+    input += JoinedTexts(texts);
     return input;
 }
 

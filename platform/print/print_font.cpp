@@ -99,11 +99,10 @@ PrintFont::~PrintFont()
     DeleteObject(font_);
 }
 
-int PrintFont::Advance(std::string_view utf8) const
+int PrintFont::Advance(const std::string& utf8) const
 {
-    const std::string text(utf8);
     cairo_text_extents_t extents;
-    cairo_scaled_font_text_extents(scaled_, text.c_str(), &extents);
+    cairo_scaled_font_text_extents(scaled_, utf8.c_str(), &extents);
     return static_cast<int>(std::lround(extents.x_advance));
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <memory>
-#include <string_view>
+#include <string>
 
 #include <cairo.h>
 
@@ -23,7 +23,7 @@ public:
     int Ascent() const { return metrics_.tmAscent; }
     int Height() const { return metrics_.tmHeight; }
     // Advance width of UTF-8 text in device units.
-    int Advance(std::string_view utf8) const;
+    int Advance(const std::string& utf8) const;
     // Makes this face the current one of cr, whose user units are device units.
     void Apply(cairo_t* cr) const;
 

@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include "platform/sdl/sdl_presenter.h"
+
 namespace platform {
 namespace {
 
@@ -69,6 +71,8 @@ std::string DisplayProblem()
     const std::string drivers = NamedDrivers(x11, wayland);
     if (!on_purpose)
         SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    // The graphics question is asked here, while the process has one thread and no video yet.
+    SdlPresenter::PrepareDisplay();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (on_purpose)
             return "This program cannot start the chosen video driver \"" + std::string(chosen) + "\".";

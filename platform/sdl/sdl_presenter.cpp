@@ -42,7 +42,9 @@ std::unique_ptr<SdlPresenter> MakeSoftwarePresenter(SDL_Window* window)
 
 void SdlPresenter::PrepareDisplay()
 {
-    g_verdict = ProbeGpuBeforeVideo();
+    // The program asks before its display check starts the video; a later window keeps that answer.
+    if (g_verdict == GpuVerdict::Unknown)
+        g_verdict = ProbeGpuBeforeVideo();
 }
 
 std::unique_ptr<SdlPresenter> SdlPresenter::Create(SDL_Window* window)
