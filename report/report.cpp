@@ -168,7 +168,7 @@ DOMElement* IMReport::Table()
 DOMElement* IMReport::AppendRow(int cells)
 {
     DOMElement* table = Table();
-    report::WidenTable(*table, report::LastRowNumber(*table) + 1, cells);
+    report::WidenTable(*table, cells);
     return report::AppendSpreadsheetElement(*table, u"Row");
 }
 

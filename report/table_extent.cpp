@@ -37,8 +37,8 @@ void Raise(DOMElement& table, std::u16string_view count, long needed)
     SetSpreadsheetAttribute(table, count, std::u16string(digits.begin(), digits.end()).c_str());
 }
 
-} // namespace
-
+// The number of the table's last row, counting from 1: a row with ss:Index stands at that number, every other row
+// follows the one before, and ss:Span repeats a row. 0 for a table without rows.
 long LastRowNumber(const DOMElement& table)
 {
     long last = 0;
@@ -52,9 +52,13 @@ long LastRowNumber(const DOMElement& table)
     return last;
 }
 
-void WidenTable(DOMElement& table, long row, long cells)
+} // namespace
+
+void WidenTable(DOMElement& table, long cells)
 {
-    Raise(table, u"ExpandedRowCount", row);
+    // Counting the rows walks the whole sheet: only a table that declares its row count needs it.
+    if (SpreadsheetAttribute(table, u"ExpandedRowCount"))
+        Raise(table, u"ExpandedRowCount", LastRowNumber(table) + 1);
     if (cells > 0)
         Raise(table, u"ExpandedColumnCount", cells);
 }

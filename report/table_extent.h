@@ -6,11 +6,8 @@
 
 namespace report {
 
-// The number of the table's last row, counting from 1: a row with ss:Index stands at that number, every other
-// row follows the one before, and ss:Span repeats a row. 0 for a table without rows.
-long LastRowNumber(const xercesc::DOMElement& table);
-
-// Raises the extent the table declares, where it declares one, to take row number row holding cells cells.
-void WidenTable(xercesc::DOMElement& table, long row, long cells);
+// Raises the extent the table declares, where it declares one, to take one more row (after the last, ss:Index and
+// ss:Span counted) holding cells cells.
+void WidenTable(xercesc::DOMElement& table, long cells);
 
 } // namespace report

@@ -5,6 +5,5 @@
 
 inline void PlaceView(IMView* view, LONG x, LONG y, LONG width, LONG height)
 {
-    view->SetPos(x, y);
-    view->SetSize(width, height);
+    view->SetRect(RECT { x, y, x + width, y + height });
 }

@@ -14,16 +14,6 @@ using boost::placeholders::_1;
 
 constexpr UINT kKeyI = 0x49;
 
-// Esc ends the start instruction. Bound to the dialog, so it goes with it.
-long OnInstructionKey(const IMKeyboardEvent& ev, IMControl* dialog, bool* playing)
-{
-    if (ev.wParam == VK_ESCAPE && !dialog->IsClosing()) {
-        dialog->Close();
-        *playing = false;
-    }
-    return 0;
-}
-
 // Any key ends a repeated instruction.
 long OnRepeatInstructionKey(IMControl* dialog, bool* playing)
 {
@@ -31,6 +21,14 @@ long OnRepeatInstructionKey(IMControl* dialog, bool* playing)
         dialog->Close();
         *playing = false;
     }
+    return 0;
+}
+
+// Esc ends the start instruction. Bound to the dialog, so it goes with it.
+long OnInstructionKey(const IMKeyboardEvent& ev, IMControl* dialog, bool* playing)
+{
+    if (ev.wParam == VK_ESCAPE)
+        OnRepeatInstructionKey(dialog, playing);
     return 0;
 }
 

@@ -37,9 +37,8 @@ constexpr CreditLine kLines[] = {
 // Undoes every show that opening needed, so the cursor is as visible as before.
 long OnCreditsExit(const IMEvent&, int count, bool* open)
 {
-    if (count >= 0)
-        for (int i = 0; i <= count; ++i)
-            ShowCursor(FALSE);
+    for (int i = 0; i <= count; ++i)
+        ShowCursor(FALSE);
     *open = false;
     return 0;
 }

@@ -73,27 +73,6 @@ DWORD PlayClosingVoice(IMDialog* dialog)
     return id;
 }
 
-std::wstring Wide(const char* name)
-{
-    return std::wstring(name, name + std::char_traits<char>::length(name));
-}
-
-// Registers the texture of a named PNG blob; true when this call holds a reference to drop.
-bool RegisterBlobTexture(const char* name)
-{
-    IMResourceManager* textures = IMResourceManager::Instance();
-    const platform::Blob blob = platform::FindNamedBlob(name);
-    return textures && blob
-        && textures->AddTextureFromMemory(Wide(name), blob.data, DWORD(blob.size)) != IMResourceManager::kNoTexture;
-}
-
-// Drops the registration's own reference, so that the texture lives as long as its picture.
-void DropRegistration(const char* name, bool registered)
-{
-    if (IMResourceManager* textures = IMResourceManager::Instance(); textures && registered)
-        textures->ReleaseTexture(textures->FindTexture(Wide(name)));
-}
-
 } // namespace
 
 void BuildGenericHelpPage(IMDialog* dialog)
@@ -111,15 +90,9 @@ void BuildInputHelpPage(IMDialog* dialog, bool* instruction_playing)
     if (dialog->IsClosing())
         return;
     PlayClosingVoice(dialog);
-    const bool keyboard = RegisterBlobTexture("KEYBOARDPIC");
-    const bool mouse = RegisterBlobTexture("MOUSE");
-    const bool space_bar = RegisterBlobTexture("KEYSPACE");
-    CreatePicture(dialog, 107, 347, L"KEYBOARDPIC", 1000);
-    CreatePicture(dialog, 500, 209, L"MOUSE", 1000);
-    Picture* space = CreatePicture(dialog, 237, 502, L"KEYSPACE", 1000);
-    DropRegistration("KEYBOARDPIC", keyboard);
-    DropRegistration("MOUSE", mouse);
-    DropRegistration("KEYSPACE", space_bar);
+    CreateBlobPicture(dialog, 107, 347, "KEYBOARDPIC", 1000);
+    CreateBlobPicture(dialog, 500, 209, "MOUSE", 1000);
+    Picture* space = CreateBlobPicture(dialog, 237, 502, "KEYSPACE", 1000);
     auto slot = std::make_shared<DWORD>(g_main_window->AddTimer(kBlinkPeriod));
     g_main_window->ConnectTimer(*slot, boost::bind(&BlinkControl, slot, space, dialog));
     RemoveTimerOnClosing(dialog, slot);

@@ -27,7 +27,7 @@ namespace {
 using Clip = IMAnimationBase<IMTheoraView>;
 using Picture = IMStaticPictureBase<IMTextureView>;
 
-constexpr const wchar_t* kCloud = L"oblako_png";
+constexpr const char* kCloud = "oblako_png";
 constexpr POINT kCloudAt { 137, 100 };
 // The clip's place inside the cloud, and the size its 320 × 240 frames are squashed to.
 constexpr POINT kClipOffset { 93, 76 };
@@ -43,21 +43,6 @@ struct Praise {
     Clip* clip;
     Picture* cloud;
 };
-
-// The cloud's texture is registered for this picture only: the registration's own reference is dropped at once, so
-// the texture lives exactly as long as a picture shows it.
-Picture* AddCloud(IMDialog* popup, POINT at)
-{
-    IMResourceManager* rm = IMResourceManager::Instance();
-    const platform::Blob blob = platform::FindNamedBlob("oblako_png");
-    const DWORD registered
-        = rm && blob ? rm->AddTextureFromMemory(kCloud, blob.data, DWORD(blob.size)) : IMResourceManager::kNoTexture;
-    Picture* cloud = CreatePicture(popup, at.x, at.y, kCloud, 0, 0xFFFFFFFFu);
-    // Without a registration there is no reference of ours to drop, only the picture's own.
-    if (registered != IMResourceManager::kNoTexture)
-        rm->ReleaseTexture(registered);
-    return cloud;
-}
 
 // The word plays on its own: nothing waits for its end. A word that cannot be opened stays silent.
 void SayWord(const PraisePair& pair)
@@ -91,7 +76,7 @@ Praise BuildPraise(IMDialog* window, POINT cloud_at, int index)
     const PraisePair& pair = kPraisePairs[std::clamp(index, 0, int(kPraisePairs.size()) - 1)];
     auto* popup = new IMDialog(window, nullptr, 0);
     auto* clip = new Clip(popup, kClipLayer);
-    Picture* cloud = AddCloud(popup, cloud_at);
+    Picture* cloud = CreateBlobPicture(popup, cloud_at.x, cloud_at.y, kCloud);
     SayWord(pair);
     OpenClip(clip, pair);
     clip->SetPos(cloud_at.x + kClipOffset.x, cloud_at.y + kClipOffset.y);
