@@ -25,8 +25,7 @@ IMStandardDialog::~IMStandardDialog() = default;
 
 void IMStandardDialog::AddButtons(const wchar_t* skin, int y)
 {
-    const std::wstring name = skin;
-    confirm_ = CreateButton(this, 30, y, name, name, name + L"Nuv", name + L"Klick");
-    close_ = CreateButton(this, 221, y, L"CloseButton", L"CloseButton", L"CloseButtonNuv", L"CloseButtonKlick");
+    confirm_ = CreateSkinButton(this, 30, y, skin);
+    close_ = CreateSkinButton(this, 221, y, L"CloseButton");
     ConnectClick(close_, boost::bind(&IMControl::Close, this));
 }

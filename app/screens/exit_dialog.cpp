@@ -37,13 +37,9 @@ IMDialog* BuildExitDialog(IMDialog* window, ExitDialogActions actions)
     const int top = (kScreenHeight - kPanelHeight) / 2;
     panel->SetRect(RECT { left, top, left + kPanelWidth, top + kPanelHeight });
     CreatePicture(panel, 0, 0, L"DefaultBackGround")->SetRect(RECT { 0, -100, kPanelWidth, 300 });
-    ConnectAction(CreateButton(panel, 10, 20, L"RetryButton", L"RetryButton", L"RetryButtonNuv", L"RetryButtonKlick"),
-        std::move(actions.retry));
-    ConnectAction(CreateButton(panel, 10, 80, L"CloseButton", L"CloseButton", L"CloseButtonNuv", L"CloseButtonKlick"),
-        std::move(actions.close));
-    ConnectAction(
-        CreateButton(panel, 10, 140, L"CancelButton", L"CancelButton", L"CancelButtonNuv", L"CancelButtonKlick"),
-        std::move(actions.cancel));
+    ConnectAction(CreateSkinButton(panel, 10, 20, L"RetryButton"), std::move(actions.retry));
+    ConnectAction(CreateSkinButton(panel, 10, 80, L"CloseButton"), std::move(actions.close));
+    ConnectAction(CreateSkinButton(panel, 10, 140, L"CancelButton"), std::move(actions.cancel));
     const D3DCOLOR plain = 0xFFFFFFFFu;
     SizedPicture(panel, L"EditBarKaretka", 0, 0, 1, kPanelHeight, plain);
     SizedPicture(panel, L"EditBarKaretka", 0, 0, kPanelWidth, 1, plain);

@@ -12,11 +12,6 @@ constexpr D3DCOLOR kGrey = 0xFF808080u;
 constexpr int kLabelX = 30;
 constexpr int kValueX = 135;
 
-Button* AddSkinButton(IMDialog* dialog, int x, int y, const std::wstring& name)
-{
-    return CreateButton(dialog, x, y, name, name, name + L"Nuv", name + L"Klick");
-}
-
 } // namespace
 
 ResultsScreen BuildResultsScreen(IMDialog* window, const ResultsTexts& texts)
@@ -34,10 +29,10 @@ ResultsScreen BuildResultsScreen(IMDialog* window, const ResultsTexts& texts)
     CreateLabel(dialog, kValueX, 350, texts.pupil, 18);
     CreateLabel(dialog, kLabelX, 465, L"Статистика:", 18, true);
     ResultsScreen screen { dialog, nullptr, nullptr, nullptr, nullptr, nullptr };
-    screen.print = AddSkinButton(dialog, 30, 490, L"PrintButton");
-    screen.save_as = AddSkinButton(dialog, 128, 490, L"SaveAsButton");
-    screen.retry = AddSkinButton(dialog, 535, 490, L"RetryButton");
-    screen.close = AddSkinButton(dialog, 660, 490, L"CloseButton");
+    screen.print = CreateSkinButton(dialog, 30, 490, L"PrintButton");
+    screen.save_as = CreateSkinButton(dialog, 128, 490, L"SaveAsButton");
+    screen.retry = CreateSkinButton(dialog, 535, 490, L"RetryButton");
+    screen.close = CreateSkinButton(dialog, 660, 490, L"CloseButton");
     screen.exit = CreateButton(dialog, 755, 22, L"ExitButton", L"", L"", L"");
     return screen;
 }

@@ -74,8 +74,7 @@ StartScreen BuildStartScreen(IMDialog* window, const StartScreenTexts& texts, bo
     screen.name->SetRect(RECT { 0, 0, 520, 20 });
     screen.name->SetPos(135, 460);
     screen.name->SetFocus(true);
-    screen.start = CreateButton(popup, 690, 450, L"StartPopStartButton", L"StartPopStartButton",
-        L"StartPopStartButtonNuv", L"StartPopStartButtonKlick");
+    screen.start = CreateSkinButton(popup, 690, 450, L"StartPopStartButton");
     screen.exit = CreateButton(popup, 755, 22, L"ExitButton", L"", L"", L"");
     if (connect_keys)
         connect_keys(screen);
@@ -87,8 +86,7 @@ StartScreen BuildStartScreen(IMDialog* window, const StartScreenTexts& texts, bo
     CreatePicture(popup, 555, 517, L"F12Button");
     CreateLabel(popup, 600, 520, L"- выход", 16);
     if (with_options)
-        screen.options = CreateButton(
-            popup, 665, 510, L"OptionsButton", L"OptionsButton", L"OptionsButtonNuv", L"OptionsButtonKlick");
+        screen.options = CreateSkinButton(popup, 665, 510, L"OptionsButton");
     return screen;
 }
 

@@ -19,3 +19,9 @@ IMButtonBase<IMStateView>* CreateButton(IMDialogBase<IMEmptyView>* parent, int x
     button->SetPos(x, y);
     return button;
 }
+
+IMButtonBase<IMStateView>* CreateSkinButton(
+    IMDialogBase<IMEmptyView>* parent, int x, int y, const std::wstring& base, int layer)
+{
+    return CreateButton(parent, x, y, base, base, base + L"Nuv", base + L"Klick", layer);
+}

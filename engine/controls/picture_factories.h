@@ -16,3 +16,6 @@ IMStaticPictureBase<IMTextureView>* CreatePicture(IMDialogBase<IMEmptyView>* par
 // Names in the skin's pattern: base, base, base + "Nuv", base + "Klick"; an empty name shows the normal picture.
 IMButtonBase<IMStateView>* CreateButton(IMDialogBase<IMEmptyView>* parent, int x, int y, const std::wstring& normal,
     const std::wstring& disabled, const std::wstring& hover, const std::wstring& pressed, int layer = 0);
+// A button named in that pattern from its base name.
+IMButtonBase<IMStateView>* CreateSkinButton(
+    IMDialogBase<IMEmptyView>* parent, int x, int y, const std::wstring& base, int layer = 0);
