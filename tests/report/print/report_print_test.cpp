@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(scheduler.Running());
-        scheduler.AddQueueWithMargins("Kabinet-1");
+        scheduler.AddQueue("Kabinet-1", PrintScheduler::Driver::kLetterWithMargins);
         dc = CreateDCW(nullptr, L"Kabinet-1", nullptr, nullptr);
         ASSERT_NE(dc, nullptr);
         TEXTMETRICW tm;
