@@ -194,8 +194,8 @@ void PrintScheduler::WriteConfiguration()
     WriteFile(folder_ / "cups-files.conf",
         "ServerRoot " + f + "\nRequestRoot " + f + "/spool\nTempDir " + f + "/spool/tmp\nCacheDir " + f
             + "/cache\nStateDir " + f + "/state\nServerBin " + f + "/bin\nDataDir /usr/share/cups\nAccessLog " + f
-            + "/log/access_log\nErrorLog " + f + "/log/error_log\nPageLog " + f + "/log/page_log\n"
-            + (geteuid() == 0 ? "User lp\nGroup lp\n" : "") + "FileDevice No\n",
+            + "/log/access_log\nErrorLog " + f + "/log/error_log\nPageLog " + f + "/log/page_log\nPrintcap " + f
+            + "/printcap\n" + (geteuid() == 0 ? "User lp\nGroup lp\n" : "") + "FileDevice No\n",
         readable);
     WriteFile(folder_ / "cupsd.conf",
         "LogLevel warn\nListen " + f
