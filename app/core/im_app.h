@@ -78,7 +78,7 @@ public:
     // The handlers of the main window's key-down signal, in the order they are connected.
     long OnHelpKey(const IMKeyboardEvent& ev);
     long OnCreditsKey(const IMKeyboardEvent& ev);
-    // Enter on any key message of the start pop-up acts as its Start button.
+    // Enter pressed on the start pop-up acts as its Start button; a held Enter acts once.
     long OnNameEnter(const IMKeyboardEvent& ev, IMButtonBase<IMStateView>* button, Dialog* popup, IMEditBar* bar);
     // The Start button: report, name, instruction, and the start pop-up closes.
     long OnStart(Dialog* popup, IMEditBar* bar);
@@ -94,7 +94,7 @@ public:
     long ShowInputHelp(Dialog* dialog);
     long SaveReport();
     long SaveReportAs(const std::wstring& path);
-    // Enter on any key message of the results screen starts the first scene again and closes the screen.
+    // Enter pressed on the results screen starts the first scene again and closes the screen.
     long OnResultsEnter(const IMKeyboardEvent& ev, Dialog* dialog);
     // The results screen's Save As and Print: the save-as dialog over the report's path, and the printer choice,
     // whose confirm buttons save or print and then close them. Neither opens without a report.

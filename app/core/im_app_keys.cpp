@@ -14,21 +14,27 @@ using boost::placeholders::_1;
 
 constexpr UINT kKeyI = 0x49;
 
-// Any key ends a repeated instruction.
-long OnRepeatInstructionKey(IMControl* dialog, bool* playing)
+void CloseInstruction(IMControl* dialog, bool* playing)
 {
     if (!dialog->IsClosing()) {
         dialog->Close();
         *playing = false;
     }
+}
+
+// Any key ends a repeated instruction.
+long OnRepeatInstructionKey(const IMKeyboardEvent& ev, IMControl* dialog, bool* playing)
+{
+    if (ev.IsNewPress())
+        CloseInstruction(dialog, playing);
     return 0;
 }
 
 // Esc ends the start instruction. Bound to the dialog, so it goes with it.
 long OnInstructionKey(const IMKeyboardEvent& ev, IMControl* dialog, bool* playing)
 {
-    if (ev.wParam == VK_ESCAPE)
-        OnRepeatInstructionKey(dialog, playing);
+    if (ev.wParam == VK_ESCAPE && ev.IsNewPress())
+        CloseInstruction(dialog, playing);
     return 0;
 }
 
@@ -41,10 +47,12 @@ template <class T> void IMApp<T>::ConnectGlobalKeys()
     IMControl::ConnectKeyDown(main_window_, boost::bind(&IMApp::OnCreditsKey, this, _1));
 }
 
-// The F1 press that opens a repeat cannot close it: its closer is blocked until the next key-down, which this
-// handler, running first, unblocks.
+// The F1 press that opens a repeat cannot close it: its closer is blocked until the next press, which this
+// handler, running first, unblocks. A held key acts once, so its auto-repeats neither unblock nor open.
 template <class T> long IMApp<T>::OnHelpKey(const IMKeyboardEvent& ev)
 {
+    if (!ev.IsNewPress())
+        return 0;
     if (repeat_instruction_connection_.connected() && repeat_instruction_block_
         && repeat_instruction_block_->blocking())
         repeat_instruction_block_->unblock();
@@ -54,8 +62,8 @@ template <class T> long IMApp<T>::OnHelpKey(const IMKeyboardEvent& ev)
     Dialog* dialog = new Dialog(main_window_, nullptr, 0);
     repeat_instruction_block_.reset();
     repeat_instruction_connection_.disconnect();
-    repeat_instruction_connection_
-        = IMControl::ConnectKeyDown(main_window_, boost::bind(&OnRepeatInstructionKey, dialog, &instruction_playing_));
+    repeat_instruction_connection_ = IMControl::ConnectKeyDown(
+        main_window_, boost::bind(&OnRepeatInstructionKey, _1, dialog, &instruction_playing_));
     repeat_instruction_block_.emplace(repeat_instruction_connection_);
     instruction_playing_ = true;
     ShowInstruction(dialog);
@@ -64,14 +72,14 @@ template <class T> long IMApp<T>::OnHelpKey(const IMKeyboardEvent& ev)
 
 template <class T> long IMApp<T>::OnKey(const IMKeyboardEvent& ev)
 {
-    if (ev.wParam == VK_F12)
+    if (ev.wParam == VK_F12 && ev.IsNewPress())
         ShowExitDialog();
     return 0;
 }
 
 template <class T> long IMApp<T>::OnCreditsKey(const IMKeyboardEvent& ev)
 {
-    if ((ev.wParam & 0xFF) != kKeyI || !(GetAsyncKeyState(VK_CONTROL) & 0x8000) || CreditsOpen())
+    if ((ev.wParam & 0xFF) != kKeyI || !ev.IsNewPress() || !(GetAsyncKeyState(VK_CONTROL) & 0x8000) || CreditsOpen())
         return 0;
     ShowCredits(main_window_);
     return 0;
@@ -80,7 +88,7 @@ template <class T> long IMApp<T>::OnCreditsKey(const IMKeyboardEvent& ev)
 template <class T>
 long IMApp<T>::OnNameEnter(const IMKeyboardEvent& ev, IMButtonBase<IMStateView>*, Dialog* popup, IMEditBar* bar)
 {
-    if (ev.wParam == VK_RETURN)
+    if (ev.wParam == VK_RETURN && ev.IsNewPress())
         OnStart(popup, bar);
     return 0;
 }

@@ -35,7 +35,7 @@ template <class T> void IMApp<T>::ShowResults()
 // Closing the dialog cuts this slot, so the character and key-up of the same press start nothing more.
 template <class T> long IMApp<T>::OnResultsEnter(const IMKeyboardEvent& ev, Dialog* dialog)
 {
-    if (ev.wParam != VK_RETURN)
+    if (ev.wParam != VK_RETURN || !ev.IsNewPress())
         return 0;
     RunNextScene();
     dialog->Close();
