@@ -1,7 +1,7 @@
 // The application frame, parameterised by the exercise class: the one process-wide instance and its main window,
 // the chain of named scenes that fill a dialog, the statistics rows that go into the report workbook, the global
-// keys (F1, F12, Ctrl+I) and the screens around the scenes. The members are defined in app/core and app/screens
-// and instantiated there for the one exercise class.
+// keys (F1, F12, Ctrl+I) and the screens around the scenes. The program has one exercise class, so the frame is
+// written as the specialisation for it: its members are ordinary definitions in app/core/im_app*.cpp.
 #pragma once
 
 #include <cstdint>
@@ -20,10 +20,13 @@
 #include "platform/signals.h"
 #include "report/report.h"
 
+class App;
 class IMWindow;
 class IMEditBar;
 
-template <class T> class IMApp : public im::Trackable {
+template <class T> class IMApp;
+
+template <> class IMApp<App> : public im::Trackable {
 public:
     using Dialog = IMDialogBase<IMEmptyView>;
     // Fills the given, empty scene dialog.
@@ -131,6 +134,9 @@ protected:
 private:
     static inline IMApp* instance_ = nullptr;
     static inline int use_count_ = 0;
+
+    // A new instance of the exercise class, made beside the exercise so that the frame needs only its name.
+    static IMApp* NewExercise();
 
     void ConnectGlobalKeys();
     std::wstring ReportPath() const;

@@ -2,7 +2,6 @@
 // the credits; Start (or Enter) opens the instruction, whose end starts the first scene.
 #include <boost/bind/bind.hpp>
 
-#include "app/core/app.h"
 #include "app/core/im_app.h"
 #include "app/screens/credits.h"
 #include "app/screens/start_screen.h"
@@ -40,7 +39,7 @@ long OnInstructionKey(const IMKeyboardEvent& ev, IMControl* dialog, bool* playin
 
 } // namespace
 
-template <class T> void IMApp<T>::ConnectGlobalKeys()
+void IMApp<App>::ConnectGlobalKeys()
 {
     IMControl::ConnectKeyDown(main_window_, boost::bind(&IMApp::OnHelpKey, this, _1));
     IMControl::ConnectKeyDown(main_window_, boost::bind(&IMApp::OnKey, this, _1));
@@ -49,7 +48,7 @@ template <class T> void IMApp<T>::ConnectGlobalKeys()
 
 // The F1 press that opens a repeat cannot close it: its closer is blocked until the next press, which this
 // handler, running first, unblocks. A held key acts once, so its auto-repeats neither unblock nor open.
-template <class T> long IMApp<T>::OnHelpKey(const IMKeyboardEvent& ev)
+long IMApp<App>::OnHelpKey(const IMKeyboardEvent& ev)
 {
     if (!ev.IsNewPress())
         return 0;
@@ -70,14 +69,14 @@ template <class T> long IMApp<T>::OnHelpKey(const IMKeyboardEvent& ev)
     return 0;
 }
 
-template <class T> long IMApp<T>::OnKey(const IMKeyboardEvent& ev)
+long IMApp<App>::OnKey(const IMKeyboardEvent& ev)
 {
     if (ev.wParam == VK_F12 && ev.IsNewPress())
         ShowExitDialog();
     return 0;
 }
 
-template <class T> long IMApp<T>::OnCreditsKey(const IMKeyboardEvent& ev)
+long IMApp<App>::OnCreditsKey(const IMKeyboardEvent& ev)
 {
     if ((ev.wParam & 0xFF) != kKeyI || !ev.IsNewPress() || !(GetAsyncKeyState(VK_CONTROL) & 0x8000) || CreditsOpen())
         return 0;
@@ -85,15 +84,14 @@ template <class T> long IMApp<T>::OnCreditsKey(const IMKeyboardEvent& ev)
     return 0;
 }
 
-template <class T>
-long IMApp<T>::OnNameEnter(const IMKeyboardEvent& ev, IMButtonBase<IMStateView>*, Dialog* popup, IMEditBar* bar)
+long IMApp<App>::OnNameEnter(const IMKeyboardEvent& ev, IMButtonBase<IMStateView>*, Dialog* popup, IMEditBar* bar)
 {
     if (ev.wParam == VK_RETURN && ev.IsNewPress())
         OnStart(popup, bar);
     return 0;
 }
 
-template <class T> long IMApp<T>::OnStart(Dialog* popup, IMEditBar* bar)
+long IMApp<App>::OnStart(Dialog* popup, IMEditBar* bar)
 {
     if (popup->IsClosing())
         return 0;
@@ -106,7 +104,7 @@ template <class T> long IMApp<T>::OnStart(Dialog* popup, IMEditBar* bar)
     return 0;
 }
 
-template <class T> long IMApp<T>::BeginInstruction()
+long IMApp<App>::BeginInstruction()
 {
     instruction_playing_ = true;
     Dialog* dialog = new Dialog(main_window_, nullptr, 0);
@@ -115,11 +113,3 @@ template <class T> long IMApp<T>::BeginInstruction()
     ShowInstruction(dialog);
     return 0;
 }
-
-template void IMApp<App>::ConnectGlobalKeys();
-template long IMApp<App>::OnHelpKey(const IMKeyboardEvent&);
-template long IMApp<App>::OnKey(const IMKeyboardEvent&);
-template long IMApp<App>::OnCreditsKey(const IMKeyboardEvent&);
-template long IMApp<App>::OnNameEnter(const IMKeyboardEvent&, IMButtonBase<IMStateView>*, Dialog*, IMEditBar*);
-template long IMApp<App>::OnStart(Dialog*, IMEditBar*);
-template long IMApp<App>::BeginInstruction();

@@ -4,7 +4,6 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "app/core/app.h"
 #include "app/core/im_app.h"
 #include "engine/window/window.h"
 #include "platform/app_data.h"
@@ -27,7 +26,7 @@ void SayWorkbookFallsBack(const std::wstring& file, const std::string& why)
 } // namespace
 
 // The product folder under the user's data folder; the working directory when that cannot be had.
-template <class T> std::wstring IMApp<T>::ReportPath() const
+std::wstring IMApp<App>::ReportPath() const
 {
     std::string why;
     const std::wstring base = platform::ApplicationDataFolder(&why);
@@ -39,7 +38,7 @@ template <class T> std::wstring IMApp<T>::ReportPath() const
 
 // A report held from an earlier Start is written out before anything replaces or drops it, so a second Start
 // (named or not) loses nothing and a nameless run never writes into the earlier pupil's sheet.
-template <class T> long IMApp<T>::CreateReport(const std::wstring& pupil_name)
+long IMApp<App>::CreateReport(const std::wstring& pupil_name)
 {
     if (report_) {
         report_->Save(L"");
@@ -53,21 +52,16 @@ template <class T> long IMApp<T>::CreateReport(const std::wstring& pupil_name)
     return 0;
 }
 
-template <class T> long IMApp<T>::SaveReport()
+long IMApp<App>::SaveReport()
 {
     if (report_)
         report_->Save(L"");
     return 0;
 }
 
-template <class T> long IMApp<T>::SaveReportAs(const std::wstring& path)
+long IMApp<App>::SaveReportAs(const std::wstring& path)
 {
     if (report_)
         report_->Save(path);
     return 0;
 }
-
-template std::wstring IMApp<App>::ReportPath() const;
-template long IMApp<App>::CreateReport(const std::wstring&);
-template long IMApp<App>::SaveReport();
-template long IMApp<App>::SaveReportAs(const std::wstring&);
