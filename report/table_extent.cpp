@@ -23,7 +23,9 @@ long Number(const XMLCh* text)
     for (const XMLCh* c = text; *c; ++c) {
         if (*c < u'0' || *c > u'9')
             return -1;
-        value = std::min(kLargest, value * 10 + (*c - u'0'));
+        const long digit = *c - u'0';
+        // Clamped before it could overflow: a count of twenty digits is as good as endless.
+        value = value > (kLargest - digit) / 10 ? kLargest : value * 10 + digit;
     }
     return value;
 }
