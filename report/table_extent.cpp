@@ -60,7 +60,7 @@ void WidenTable(DOMElement& table, long cells)
 {
     // Counting the rows walks the whole sheet: only a table that declares its row count needs it.
     if (SpreadsheetAttribute(table, u"ExpandedRowCount"))
-        Raise(table, u"ExpandedRowCount", LastRowNumber(table) + 1);
+        Raise(table, u"ExpandedRowCount", std::min(kLargest, LastRowNumber(table) + 1));
     if (cells > 0)
         Raise(table, u"ExpandedColumnCount", cells);
 }
