@@ -13,6 +13,7 @@
 #include "tests/app/app_fixture.h"
 #include "tests/app/screens/screen_run.h"
 #include "tests/support/maze_route.h"
+#include "tests/support/own_folder.h"
 #include "tests/support/print_scheduler.h"
 #include "tests/support/workbook_fixture.h"
 #include "widgets/printer_dialog.h"
@@ -119,10 +120,10 @@ TEST_F(PrintAndSaveTest, AWholeRunPrintsThePupilsSheetOnTheChosenPrinter)
         ASSERT_NE(at, std::string::npos) << part << " in order in\n" << text;
     }
 
-    const fs::path png = fs::current_path() / "printed_page";
-    CaptureOutput(
-        { "pdftoppm", "-png", "-r", "60", "-f", "1", "-l", "1", "-singlefile", jobs[0].string(), png.string() });
-    EXPECT_TRUE(fs::exists(png.string() + ".png"));
+    const fs::path png = testing_support::PicturePath("printed_page");
+    CaptureOutput({ "pdftoppm", "-png", "-r", "60", "-f", "1", "-l", "1", "-singlefile", jobs[0].string(),
+        fs::path(png).replace_extension().string() });
+    EXPECT_TRUE(fs::exists(png));
 }
 
 TEST_F(PrintAndSaveTest, SaveAsWritesTheWorkbookUnderTheTypedNameAndCloseWritesNothing)
