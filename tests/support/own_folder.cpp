@@ -41,7 +41,7 @@ ScratchFolder::~ScratchFolder()
 fs::path PicturePath(const std::string& name)
 {
     const bool alone = testing::UnitTest::GetInstance()->test_to_run_count() == 1;
-    const fs::path folder = fs::current_path() / "pictures" / (TestName() + (alone ? ".case" : ".whole"));
+    const fs::path folder = fs::current_path() / "test-pictures" / (TestName() + (alone ? ".case" : ".whole"));
     fs::create_directories(folder);
     const fs::path path = folder / (name + ".png");
     fs::remove(path);
