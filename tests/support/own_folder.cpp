@@ -40,8 +40,9 @@ ScratchFolder::~ScratchFolder()
 
 fs::path PicturePath(const std::string& name)
 {
-    const bool alone = testing::UnitTest::GetInstance()->test_to_run_count() == 1;
-    const fs::path folder = fs::current_path() / "test-pictures" / (TestName() + (alone ? ".case" : ".whole"));
+    // CTest's whole run of an executable is the shuffled one, even of an executable with a single test.
+    const bool whole = GTEST_FLAG_GET(shuffle) || testing::UnitTest::GetInstance()->test_to_run_count() > 1;
+    const fs::path folder = fs::current_path() / "test-pictures" / (TestName() + (whole ? ".whole" : ".case"));
     fs::create_directories(folder);
     const fs::path path = folder / (name + ".png");
     fs::remove(path);

@@ -24,8 +24,8 @@ private:
 
 // Where the running test leaves a picture for a person to look at after the run: name + ".png" in a folder under
 // the working directory (the build tree) of this test and of this kind of run ("case" when the process runs this
-// test alone, "whole" when it runs several), made if missing. A picture of an earlier run is removed first, so what
-// the test finds there is what it wrote.
+// test alone, "whole" when it runs the executable's tests shuffled or several of them), made if missing. A picture of
+// an earlier run is removed first, so what the test finds there is what it wrote.
 std::filesystem::path PicturePath(const std::string& name);
 
 } // namespace testing_support
