@@ -34,12 +34,12 @@ void Pictures()
 {
     Write("png", "rgb", SolidPng(200, 40, 10));
     auto gradient = [](UINT x, UINT y) { return std::vector<unsigned> { x * 40u, y * 60u, 128u, 255u - x * 30u }; };
-    Write("png", "rgba", MakePng(PngSpec { 5, 4, 6, 8, {}, gradient, {} }));
+    Write("png", "rgba", MakePng(PngPicture { 5, 4, 6, 8, {}, gradient, {} }));
     Write("png", "grey16-gamma",
-        MakePng(PngSpec {
+        MakePng(PngPicture {
             3, 3, 0, 16, 0.45455, [](UINT x, UINT y) { return std::vector<unsigned> { x * 9000u + y }; }, {} }));
     Write("png", "palette",
-        MakePng(PngSpec { 4, 2, 3, 4, {}, [](UINT x, UINT y) { return std::vector<unsigned> { (x + y) % 3 }; },
+        MakePng(PngPicture { 4, 2, 3, 4, {}, [](UINT x, UINT y) { return std::vector<unsigned> { (x + y) % 3 }; },
             { { 255, 0, 0 }, { 0, 255, 0 }, { 0, 0, 255 } } }));
 
     auto colour = [](UINT x, UINT y) { return std::vector<BYTE> { BYTE(x * 20), BYTE(y * 30), 90 }; };

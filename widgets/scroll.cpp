@@ -56,10 +56,8 @@ IMScroll::~IMScroll()
 
 void IMScroll::StopActive()
 {
-    active_.disconnect();
-    if (repeatTimer_ != 0 && g_main_window)
-        g_main_window->RemoveTimer(repeatTimer_);
-    repeatTimer_ = 0;
+    drag_.disconnect();
+    repeat_.Stop();
 }
 
 void IMScroll::SetRect(const RECT& rect)
@@ -124,12 +122,9 @@ long IMScroll::OnButtonMouse(const IMMouseEvent& ev)
         const bool first = ev.kind == WM_LBUTTONDOWN;
         StopActive();
         SetPosition(position + step);
-        if (!g_main_window)
-            return 0;
         const IMMouseEvent tick(ev.sender, IMEV_NOTIFY, ev.wParam, ev.x, ev.y);
-        repeatTimer_ = g_main_window->AddTimer(first ? kFirstRepeatMs : kRepeatMs);
-        active_ = g_main_window->ConnectTimer(repeatTimer_, boost::bind(&IMScroll::OnButtonMouse, this, tick));
-    } else if ((ev.kind == WM_LBUTTONUP || ev.kind == IMEV_MOUSELEAVE) && repeatTimer_ != 0) {
+        repeat_.Arm(first ? kFirstRepeatMs : kRepeatMs, boost::bind(&IMScroll::OnButtonMouse, this, tick));
+    } else if ((ev.kind == WM_LBUTTONUP || ev.kind == IMEV_MOUSELEAVE) && repeat_.GetId() != 0) {
         StopActive();
     }
     return 0;
@@ -142,7 +137,7 @@ long IMScroll::OnSliderMouse(const IMMouseEvent& ev)
         StopActive();
         const IMMouseEvent last = g_main_window->LastMouseMoveEvent(nullptr);
         anchor_ = POINT { last.x, last.y };
-        active_ = ConnectMouseMove(g_main_window, boost::bind(&IMScroll::OnSliderMouse, this, _1));
+        drag_ = ConnectMouseMove(g_main_window, boost::bind(&IMScroll::OnSliderMouse, this, _1));
     }
     // A release anywhere in the window, or the pointer leaving it, ends a drag (and a repeat with its timer).
     if (ev.kind == WM_LBUTTONUP || ev.kind == IMEV_MOUSELEAVE)

@@ -9,6 +9,7 @@
 #include "engine/controls/button_base.h"
 #include "engine/controls/dialog_base.h"
 #include "engine/controls/static_picture_base.h"
+#include "engine/window/owned_timer.h"
 
 class IMScroll : public IMDialogBase<IMEmptyView> {
 public:
@@ -37,8 +38,8 @@ public:
         return positionChanged_.connect(std::forward<F>(f));
     }
 
-    bool IsDragging() const { return active_.connected() && repeatTimer_ == 0; }
-    DWORD GetRepeatTimer() const { return repeatTimer_; }
+    bool IsDragging() const { return drag_.connected(); }
+    DWORD GetRepeatTimer() const { return repeat_.GetId(); }
     Button* GetUpButton() const { return up_; }
     Button* GetDownButton() const { return down_; }
     Button* GetUpperTrack() const { return upperTrack_; }
@@ -55,7 +56,7 @@ public:
 private:
     int32_t StepOf(const IMControl* sender) const;
     void Drag(const IMMouseEvent& ev);
-    // Takes the repeat timer out of the main window and cuts whatever the active connection drives.
+    // Ends a repeat (with its timer) and a drag.
     void StopActive();
 
     Button* up_ = nullptr;
@@ -65,7 +66,8 @@ private:
     PositionSignal positionChanged_;
     Button* slider_ = nullptr;
     Picture* background_ = nullptr;
-    im::Connection active_;
+    // The slider follows the pointer while connected.
+    im::Connection drag_;
     POINT anchor_ {};
-    DWORD repeatTimer_ = 0;
+    IMOwnedTimer repeat_;
 };

@@ -73,16 +73,7 @@ IMTextEdit::IMTextEdit(Dialog* parent)
     ConnectFocus(this, boost::bind(&ShowPicture, caretPicture_));
     ConnectBlur(this, boost::bind(&HidePicture, caretPicture_));
     ConnectDirty(this, boost::bind(&IMTextEdit::Relayout, this));
-    if (g_main_window) {
-        blinkTimer_ = g_main_window->AddTimer(kBlinkMs);
-        g_main_window->ConnectTimer(blinkTimer_, boost::bind(&IMTextEdit::BlinkCaret, this));
-    }
-}
-
-IMTextEdit::~IMTextEdit()
-{
-    if (g_main_window)
-        g_main_window->RemoveTimer(blinkTimer_);
+    blink_.Arm(kBlinkMs, boost::bind(&IMTextEdit::BlinkCaret, this));
 }
 
 long IMTextEdit::OnKey(const IMKeyboardEvent& ev)

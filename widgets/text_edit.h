@@ -7,6 +7,7 @@
 
 #include "engine/controls/static_picture_base.h"
 #include "engine/text/text_view.h"
+#include "engine/window/owned_timer.h"
 
 // The text a key event types: the character of a WM_CHAR, except Backspace, Tab, line feed, carriage return and
 // Escape, which type nothing; other control characters pass. Empty for every other event and for values beyond
@@ -19,9 +20,6 @@ public:
 
     // Joins the parent's layer 0; the caret picture joins after it and so lies above it.
     explicit IMTextEdit(Dialog* parent);
-    // Removes the blink timer; the caret picture belongs to the parent.
-    ~IMTextEdit() override;
-
     virtual long OnKey(const IMKeyboardEvent& ev);
 
     // Clamped to 0 ... text length; places the caret.
@@ -38,7 +36,7 @@ public:
     void SetEditable(bool editable) { editable_ = editable; }
     bool IsEditable() const { return editable_; }
     Picture* GetCaretPicture() const { return caretPicture_; }
-    DWORD GetBlinkTimer() const { return blinkTimer_; }
+    DWORD GetBlinkTimer() const { return blink_.GetId(); }
 
 private:
     void MoveUp(int32_t column);
@@ -48,7 +46,7 @@ private:
     LONG CaretHeight() const;
 
     int32_t caret_ = 0;
-    DWORD blinkTimer_ = 0;
+    IMOwnedTimer blink_;
     Picture* caretPicture_ = nullptr;
     bool editable_ = true;
 };

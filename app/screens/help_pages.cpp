@@ -6,7 +6,7 @@
 
 #include "engine/controls/picture_factories.h"
 #include "engine/resources/resource_manager.h"
-#include "engine/window/window.h"
+#include "engine/window/owned_timer.h"
 #include "platform/resources.h"
 
 namespace {
@@ -14,21 +14,21 @@ namespace {
 using boost::placeholders::_1;
 using Picture = IMStaticPictureBase<IMTextureView>;
 
-// The id of a page's timer that is armed now; the page's closing removes it.
-using TimerSlot = std::shared_ptr<DWORD>;
-
-void RemoveTimerOnClosing(IMDialog* dialog, TimerSlot slot)
+// A page's timer, held by the page: its closing removes the timer, and so does the page's end without one. The
+// timer's callbacks are given the timer itself, which outlives every firing.
+IMOwnedTimer* PageTimer(IMDialog* dialog)
 {
-    IMControl::ConnectClosing(dialog, [slot](const IMEvent&) -> long {
-        if (g_main_window)
-            g_main_window->RemoveTimer(*slot);
+    auto timer = std::make_shared<IMOwnedTimer>();
+    IMControl::ConnectClosing(dialog, [timer](const IMEvent&) -> long {
+        timer->Stop();
         return 0;
     });
+    return timer.get();
 }
 
-long CloseHelpPage(TimerSlot slot, IMDialog* dialog)
+long CloseHelpPage(IMOwnedTimer* timer, IMDialog* dialog)
 {
-    g_main_window->RemoveTimer(*slot);
+    timer->Stop();
     if (!dialog->IsClosing())
         dialog->Close();
     return 0;
@@ -43,17 +43,15 @@ long OnHelpPageKey(const IMKeyboardEvent& ev, IMDialog* dialog, bool* flag)
     return 0;
 }
 
-// Each tick removes the timer that fired and arms the next; both callbacks are bound to the picture and the
-// dialog, so the chain stops with either of them.
-long BlinkControl(TimerSlot slot, Picture* control, IMDialog* dialog)
+// Each tick replaces the timer that fired with the next; both callbacks are bound to the picture and the dialog, so
+// the chain stops with either of them.
+long BlinkControl(IMOwnedTimer* timer, Picture* control, IMDialog* dialog)
 {
-    g_main_window->RemoveTimer(*slot);
     if (control->IsHidden())
         control->Show();
     else
         control->Hide();
-    *slot = g_main_window->AddTimer(kBlinkPeriod);
-    g_main_window->ConnectTimer(*slot, boost::bind(&BlinkControl, slot, control, dialog));
+    timer->Arm(kBlinkPeriod, boost::bind(&BlinkControl, timer, control, dialog));
     return 0;
 }
 
@@ -80,9 +78,8 @@ void BuildGenericHelpPage(IMDialog* dialog)
     CreatePicture(dialog, 0, 0, L"DefaultBackGround")->SetRect(dialog->GetRect());
     CreateCentredLabel(dialog, 20, L"мелунарий", 18);
     CreateCentredLabel(dialog, 100, L"Справка", 24);
-    auto slot = std::make_shared<DWORD>(g_main_window->AddTimer(5000));
-    g_main_window->ConnectTimer(*slot, boost::bind(&CloseHelpPage, slot, dialog));
-    RemoveTimerOnClosing(dialog, slot);
+    IMOwnedTimer* timer = PageTimer(dialog);
+    timer->Arm(5000, boost::bind(&CloseHelpPage, timer, dialog));
 }
 
 void BuildInputHelpPage(IMDialog* dialog, bool* instruction_playing)
@@ -93,8 +90,7 @@ void BuildInputHelpPage(IMDialog* dialog, bool* instruction_playing)
     CreateBlobPicture(dialog, 107, 347, "KEYBOARDPIC", 1000);
     CreateBlobPicture(dialog, 500, 209, "MOUSE", 1000);
     Picture* space = CreateBlobPicture(dialog, 237, 502, "KEYSPACE", 1000);
-    auto slot = std::make_shared<DWORD>(g_main_window->AddTimer(kBlinkPeriod));
-    g_main_window->ConnectTimer(*slot, boost::bind(&BlinkControl, slot, space, dialog));
-    RemoveTimerOnClosing(dialog, slot);
+    IMOwnedTimer* timer = PageTimer(dialog);
+    timer->Arm(kBlinkPeriod, boost::bind(&BlinkControl, timer, space, dialog));
     IMControl::ConnectKeyDown(g_main_window, boost::bind(&OnHelpPageKey, _1, dialog, instruction_playing));
 }

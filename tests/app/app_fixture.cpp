@@ -6,6 +6,7 @@
 #include "assets/embedded_assets.h"
 #include "engine/resources/resource_manager.h"
 #include "platform/wall_clock.h"
+#include "tests/support/own_folder.h"
 #include "tests/support/run_until.h"
 #include "widgets/edit_bar.h"
 
@@ -135,5 +136,5 @@ Rows AppTest::StoredTypes(const std::wstring& pupil) const
 
 void AppTest::Snapshot(const std::string& name) const
 {
-    EXPECT_TRUE(presenter_.SavePng(name + ".png"));
+    EXPECT_TRUE(presenter_.SavePng(testing_support::PicturePath(name)));
 }

@@ -12,6 +12,7 @@
 #include "engine/views/theora_view.h"
 #include "platform/resources.h"
 #include "tests/engine/resources/render/manager_fixture.h"
+#include "tests/support/own_folder.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ TEST_F(EmbeddedAppAssets, ClipsPlayWholeAndSitInTheCloudWithoutASeam)
                 rm_->DrawQuad(cloud, RECT { 137, 100, 643, 450 }, nullptr, 0xFFFFFFFFu, 0.0f);
                 rm_->DrawQuad(view.GetTextureId(), clip_rect, nullptr, 0xFFFFFFFFu, 0.0f);
                 rm_->GetDevice()->Present(nullptr, nullptr, nullptr, nullptr);
-                EXPECT_TRUE(presenter_.SavePng(std::string(IM_BUILD_FOLDER "/") + name + "_in_the_cloud.png"));
+                EXPECT_TRUE(presenter_.SavePng(testing_support::PicturePath(name + std::string("_in_the_cloud"))));
                 // Just inside and just outside each side of the clip.
                 for (const POINT p : { POINT { 232, 300 }, POINT { 226, 300 }, POINT { 547, 300 }, POINT { 553, 300 },
                          POINT { 260, 178 }, POINT { 260, 172 }, POINT { 260, 373 }, POINT { 260, 379 } })

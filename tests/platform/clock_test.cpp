@@ -74,4 +74,24 @@ TEST(Utf8, RoundTripAndMalformedInput)
     EXPECT_EQ(platform::FromUtf8("\xFFz"), L"\uFFFDz");
 }
 
+// The last and first code point of each sequence length, and the last code point of all.
+TEST(Utf8, EachLengthBoundaryEncodesAndDecodesExactly)
+{
+    const std::pair<wchar_t, std::string> kBoundaries[] = {
+        { L'\x7F', "\x7F" },
+        { L'\x80', "\xC2\x80" },
+        { L'\x7FF', "\xDF\xBF" },
+        { L'\x800', "\xE0\xA0\x80" },
+        { L'\xFFFF', "\xEF\xBF\xBF" },
+        { L'\x10000', "\xF0\x90\x80\x80" },
+        { L'\x10FFFF', "\xF4\x8F\xBF\xBF" },
+    };
+    for (const auto& [point, bytes] : kBoundaries) {
+        SCOPED_TRACE(std::to_string(uint32_t(point)));
+        EXPECT_EQ(platform::ToUtf8(std::wstring(1, point)), bytes);
+        EXPECT_EQ(platform::FromUtf8(bytes), std::wstring(1, point));
+        EXPECT_EQ(platform::FromUtf8("a" + bytes + "z"), L"a" + std::wstring(1, point) + L"z");
+    }
+}
+
 } // namespace

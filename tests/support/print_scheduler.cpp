@@ -19,6 +19,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "tests/support/own_folder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -262,10 +264,11 @@ std::string PrintScheduler::JobTitle(const fs::path& job)
 
 void PrintScheduler::SavePages(const fs::path& job, const std::string& name)
 {
-    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    const std::string full = test ? std::string(test->test_suite_name()) + "." + test->name() : "outside-a-test";
-    const char* kind = GTEST_FLAG_GET(filter) == full ? "case" : "whole";
-    const fs::path prefix = fs::current_path() / (full + "." + kind + "." + name);
+    // pdftoppm numbers the pages: <name>-1.png, <name>-2.png, ...; an earlier run's pages go first.
+    const fs::path prefix = testing_support::PicturePath(name).replace_extension();
+    for (const fs::directory_entry& entry : fs::directory_iterator(prefix.parent_path()))
+        if (entry.path().filename().string().starts_with(name + "-"))
+            fs::remove(entry.path());
     EXPECT_EQ(Wait(Spawn({ "pdftoppm", "-png", "-r", "50", job.string(), prefix.string() })), 0)
         << "no PNG pages from " << job;
 }

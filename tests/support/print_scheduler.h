@@ -49,8 +49,8 @@ public:
     int JobCount(const std::string& queue, const char* which = "all") const;
     // The job name the device was given with a job file.
     static std::string JobTitle(const std::filesystem::path& job);
-    // Writes the job's pages as PNG files into the working directory, named after the running test, the kind of run
-    // (the case alone or the whole executable, which CTest may run at the same time) and the name given.
+    // Writes the job's pages as PNG files into the running test's picture folder (testing_support::PicturePath),
+    // numbered after the name given.
     static void SavePages(const std::filesystem::path& job, const std::string& name);
 
     const std::filesystem::path& Folder() const { return folder_; }

@@ -35,14 +35,13 @@ std::vector<DOMElement*> Children(const DOMElement& parent, const XMLCh* localNa
 void WorkbookTest::SetUp()
 {
     XMLPlatformUtils::Initialize();
-    std::string pattern = (std::filesystem::temp_directory_path() / "report-test-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
+    scratch_ = std::make_unique<testing_support::ScratchFolder>();
+    folder_ = scratch_->path();
 }
 
 void WorkbookTest::TearDown()
 {
-    std::filesystem::remove_all(folder_);
+    scratch_.reset();
     XMLPlatformUtils::Terminate();
 }
 

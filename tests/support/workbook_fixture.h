@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include <xercesc/dom/DOMDocument.hpp>
 
 #include "report/workbook_parser.h"
+#include "tests/support/own_folder.h"
 
 class WorkbookTest : public testing::Test {
 protected:
@@ -16,6 +18,9 @@ protected:
     void TearDown() override;
 
     std::filesystem::path folder_;
+
+private:
+    std::unique_ptr<testing_support::ScratchFolder> scratch_;
 };
 
 std::string ReadBytes(const std::filesystem::path& path);

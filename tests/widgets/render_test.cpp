@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "engine/controls/picture_factories.h"
+#include "tests/support/own_folder.h"
 #include "tests/widgets/widget_fixture.h"
 #include "widgets/edit_bar.h"
 #include "widgets/list.h"
@@ -35,7 +36,7 @@ TEST_F(WidgetTest, WidgetsRenderToAPicture)
 
     const RECT caret = bar->GetEdit()->GetCaretPicture()->GetRect();
     EXPECT_EQ(Pixel(40 + caret.left, 40 + caret.top + 8), kBlackPixel);
-    const auto png = std::filesystem::current_path() / "widgets.png";
+    const auto png = testing_support::PicturePath("widgets");
     ASSERT_TRUE(presenter_.SavePng(png.string()));
     EXPECT_GT(std::filesystem::file_size(png), 1000u);
 }

@@ -15,6 +15,7 @@
 #include "tests/app/app_fixture.h"
 #include "tests/app/screens/screen_run.h"
 #include "tests/support/maze_route.h"
+#include "tests/support/own_folder.h"
 #include "tests/support/print_scheduler.h"
 #include "tests/support/workbook_fixture.h"
 #include "widgets/printer_dialog.h"

@@ -13,6 +13,7 @@
 #include "platform/headless/headless_presenter.h"
 #include "platform/testing/test_clock.h"
 #include "tests/support/maze_route.h"
+#include "tests/support/own_folder.h"
 #include "tests/support/run_until.h"
 #include "tests/support/test_clock_sound.h"
 #include "tests/support/workbook_fixture.h"
@@ -268,7 +269,7 @@ TEST_F(MazeSceneTest, SceneWithADrawnPathAndTheHeroHalfWaySavesAsPng)
     RunFor(281);
     EXPECT_EQ(hero_->GetPos().x, 8 * 20 - 5 + 10) << "half a cell short of its new cell";
     EXPECT_GT(RedPixels(), 100);
-    const auto png = std::filesystem::current_path() / "maze_scene.png";
+    const auto png = testing_support::PicturePath("maze_scene");
     ASSERT_TRUE(presenter_.SavePng(png.string()));
     EXPECT_GT(std::filesystem::file_size(png), 10000u);
 }

@@ -1,7 +1,5 @@
 #include "tests/app/screens/screen_run.h"
 
-#include <filesystem>
-
 #include "assets/embedded_assets.h"
 #include "engine/resources/resource_manager.h"
 #include "platform/resources.h"
@@ -29,12 +27,6 @@ void ScreenRun::RunFor(DWORD ms)
 bool ScreenRun::RunUntil(const std::function<bool()>& condition, DWORD limit_ms)
 {
     return RunLoopUntil(window_, window_, clock, condition, limit_ms);
-}
-
-void ScreenRun::SavePng(const std::string& name) const
-{
-    const auto path = std::filesystem::current_path() / name;
-    ASSERT_TRUE(presenter_.SavePng(path.string()));
 }
 
 bool WordPlays(const char* word)

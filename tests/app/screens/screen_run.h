@@ -29,8 +29,6 @@ public:
     void RunFor(DWORD ms);
     // Runs until the condition holds after a frame pass, for at most limit_ms; true when it held.
     bool RunUntil(const std::function<bool()>& condition, DWORD limit_ms = 20'000);
-    // Saves the last frame shown into the test's working folder.
-    void SavePng(const std::string& name) const;
 
     platform::TestClock clock;
     platform::HeadlessInput input;

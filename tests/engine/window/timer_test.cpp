@@ -20,6 +20,25 @@ TEST_F(TimerTest, FirstFiringAfterTheIntervalThenMeasuredFromTheLastFiring)
     EXPECT_EQ(fired, (Fired { { 't', 500 }, { 't', 1100 }, { 't', 1600 } }));
 }
 
+// Two timers due in one pass, the first taking 300 ms: each period runs from the timer's own firing, so the second
+// waits a whole interval after it fired late, and the first fires once at the next pass rather than catching up.
+TEST_F(TimerTest, AfterASlowCallbackEachTimerCountsFromItsOwnFiring)
+{
+    Fired fired;
+    const DWORD slow = window_->AddTimer(100), next = window_->AddTimer(100);
+    window_->ConnectTimer(slow, [&](const IMEvent&) -> long {
+        fired.emplace_back('s', clock_.Milliseconds());
+        if (fired.size() == 1)
+            clock_.Advance(300);
+        return 0;
+    });
+    window_->ConnectTimer(
+        next, [&](const IMEvent&) -> long { return fired.emplace_back('n', clock_.Milliseconds()), 0; });
+    RunFor(650);
+    EXPECT_EQ(fired,
+        (Fired { { 's', 100 }, { 'n', 400 }, { 's', 401 }, { 'n', 500 }, { 's', 501 }, { 'n', 600 }, { 's', 601 } }));
+}
+
 TEST_F(TimerTest, CallbacksMayRemoveAndAddTimersDuringThePass)
 {
     Fired fired;

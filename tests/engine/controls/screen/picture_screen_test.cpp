@@ -8,6 +8,7 @@
 #include "engine/views/sequence_view.h"
 #include "platform/testing/test_clock.h"
 #include "tests/engine/controls/screen_fixture.h"
+#include "tests/support/own_folder.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ TEST_F(PictureScreen, PicturesButtonsAndAnAnimationReachTheFrame)
     ASSERT_EQ(anim->GetFrame(), 2);
     Render();
 
-    const auto png = std::filesystem::current_path() / "picture_screen.png";
+    const auto png = testing_support::PicturePath("picture_screen");
     ASSERT_TRUE(presenter_.SavePng(png.string()));
     EXPECT_GT(std::filesystem::file_size(png), 1000u);
 

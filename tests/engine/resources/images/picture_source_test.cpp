@@ -2,23 +2,17 @@
 #include <fstream>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "engine/resources/picture_source.h"
 #include "tests/engine/resources/images/test_images.h"
+#include "tests/support/own_folder.h"
 
 namespace {
 
 // A fresh folder for the sibling store and file pictures, removed afterwards.
 class PictureSourceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder_ = std::filesystem::temp_directory_path() / ("im-pictures-" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder_);
-        platform::SetSiblingStoreFolder(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
+    void SetUp() override { platform::SetSiblingStoreFolder(folder_); }
 
     void WriteFile(const std::filesystem::path& path, const std::vector<BYTE>& bytes)
     {
@@ -35,7 +29,8 @@ protected:
     }
     static std::string platform_name(const std::wstring& name) { return std::string(name.begin(), name.end()); }
 
-    std::filesystem::path folder_;
+    testing_support::ScratchFolder scratch_;
+    const std::filesystem::path folder_ = scratch_.path();
 };
 
 TEST(ResourceNames, DecimalNamesAreResourceIdsByTheirLow16Bits)

@@ -19,13 +19,13 @@ void Decode(const std::vector<BYTE>& png, DecodedPicture& out)
     out.ok = DecodePngFromMemory(png.data(), png.size(), out.sink, &out.width, &out.height);
 }
 
-PngSpec RgbPicture(UINT width, UINT height)
+PngPicture RgbPicture(UINT width, UINT height)
 {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixel = [](UINT x, UINT y) { return std::vector<unsigned> { 10 + x, 20 + y, 30 + x + y }; };
-    return spec;
+    PngPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.pixel = [](UINT x, UINT y) { return std::vector<unsigned> { 10 + x, 20 + y, 30 + x + y }; };
+    return picture;
 }
 
 TEST(PngDecoder, EveryLayoutLandsAsBlueGreenRedAlpha)
@@ -38,7 +38,7 @@ TEST(PngDecoder, EveryLayoutLandsAsBlueGreenRedAlpha)
     EXPECT_EQ(rgb.sink.Pixel(4, 2), 0xFF0E1624u) << "RGB gains an opaque alpha after red, green, blue";
     EXPECT_TRUE(rgb.sink.complete);
 
-    PngSpec rgba = RgbPicture(2, 2);
+    PngPicture rgba = RgbPicture(2, 2);
     rgba.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
     rgba.pixel = [](UINT x, UINT y) { return std::vector<unsigned> { 200, 100 + x, 50 + y, 7 }; };
     DecodedPicture rgba_picture;
@@ -46,7 +46,7 @@ TEST(PngDecoder, EveryLayoutLandsAsBlueGreenRedAlpha)
     ASSERT_TRUE(rgba_picture.ok);
     EXPECT_EQ(rgba_picture.sink.Pixel(1, 1), 0x07C86533u);
 
-    PngSpec deep = rgba;
+    PngPicture deep = rgba;
     deep.bit_depth = 16;
     deep.pixel = [](UINT, UINT) { return std::vector<unsigned> { 0x12FF, 0x3400, 0x5680, 0xFF01 }; };
     DecodedPicture narrowed;
@@ -61,7 +61,7 @@ TEST(PngDecoder, EveryLayoutLandsAsBlueGreenRedAlpha)
 
 TEST(PngDecoder, GreyAndPaletteBecomeFourBytesAPixel)
 {
-    PngSpec grey = RgbPicture(3, 2);
+    PngPicture grey = RgbPicture(3, 2);
     grey.color_type = PNG_COLOR_TYPE_GRAY;
     grey.pixel = [](UINT x, UINT) { return std::vector<unsigned> { 40u * x }; };
     DecodedPicture grey_picture;
@@ -70,7 +70,7 @@ TEST(PngDecoder, GreyAndPaletteBecomeFourBytesAPixel)
     EXPECT_EQ(grey_picture.sink.Pixel(2, 1), 0xFF505050u);
     EXPECT_TRUE(grey_picture.sink.UntouchedOutside(3, 2)) << "grey rows must not spill as three-byte pixels";
 
-    PngSpec low = grey;
+    PngPicture low = grey;
     low.bit_depth = 2;
     low.pixel = [](UINT x, UINT) { return std::vector<unsigned> { x % 4 }; };
     DecodedPicture low_grey;
@@ -78,7 +78,7 @@ TEST(PngDecoder, GreyAndPaletteBecomeFourBytesAPixel)
     ASSERT_TRUE(low_grey.ok);
     EXPECT_EQ(low_grey.sink.Pixel(2, 0), 0xFFAAAAAAu);
 
-    PngSpec indexed = RgbPicture(3, 3);
+    PngPicture indexed = RgbPicture(3, 3);
     indexed.color_type = PNG_COLOR_TYPE_PALETTE;
     indexed.palette = { { { 1, 2, 3 } }, { { 250, 128, 0 } } };
     indexed.pixel = [](UINT x, UINT y) { return std::vector<unsigned> { (x + y) % 2 }; };
@@ -92,7 +92,7 @@ TEST(PngDecoder, GreyAndPaletteBecomeFourBytesAPixel)
 
 TEST(PngDecoder, GammaChunkIsAppliedAgainstScreenGamma)
 {
-    PngSpec linear = RgbPicture(1, 1);
+    PngPicture linear = RgbPicture(1, 1);
     linear.pixel = [](UINT, UINT) { return std::vector<unsigned> { 64, 64, 64 }; };
     DecodedPicture plain;
     Decode(MakePng(linear), plain);

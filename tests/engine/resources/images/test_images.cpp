@@ -18,20 +18,20 @@ void AppendBytes(png_structp png, png_bytep data, png_size_t length)
     out->insert(out->end(), data, data + length);
 }
 
-std::vector<BYTE> PackRow(const PngSpec& spec, UINT y)
+std::vector<BYTE> PackRow(const PngPicture& picture, UINT y)
 {
     std::vector<BYTE> row;
     unsigned bits = 0, filled = 0;
-    for (UINT x = 0; x < spec.width; ++x) {
-        for (unsigned sample : spec.pixel(x, y)) {
-            if (spec.bit_depth == 16) {
+    for (UINT x = 0; x < picture.width; ++x) {
+        for (unsigned sample : picture.pixel(x, y)) {
+            if (picture.bit_depth == 16) {
                 row.push_back(static_cast<BYTE>(sample >> 8));
                 row.push_back(static_cast<BYTE>(sample));
-            } else if (spec.bit_depth == 8) {
+            } else if (picture.bit_depth == 8) {
                 row.push_back(static_cast<BYTE>(sample));
             } else {
-                bits = (bits << spec.bit_depth) | sample;
-                filled += spec.bit_depth;
+                bits = (bits << picture.bit_depth) | sample;
+                filled += picture.bit_depth;
                 if (filled == 8) {
                     row.push_back(static_cast<BYTE>(bits));
                     bits = filled = 0;
@@ -46,24 +46,24 @@ std::vector<BYTE> PackRow(const PngSpec& spec, UINT y)
 
 } // namespace
 
-std::vector<BYTE> MakePng(const PngSpec& spec)
+std::vector<BYTE> MakePng(const PngPicture& picture)
 {
     std::vector<BYTE> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_set_write_fn(png, &out, AppendBytes, nullptr);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bit_depth, spec.color_type, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, picture.width, picture.height, picture.bit_depth, picture.color_type, PNG_INTERLACE_NONE,
         PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (const auto& c : spec.palette)
+    for (const auto& c : picture.palette)
         palette.push_back(png_color { c[0], c[1], c[2] });
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-    if (spec.gamma)
-        png_set_gAMA(png, info, *spec.gamma);
+    if (picture.gamma)
+        png_set_gAMA(png, info, *picture.gamma);
     png_write_info(png, info);
-    for (UINT y = 0; y < spec.height; ++y) {
-        std::vector<BYTE> row = PackRow(spec, y);
+    for (UINT y = 0; y < picture.height; ++y) {
+        std::vector<BYTE> row = PackRow(picture, y);
         png_write_row(png, row.data());
     }
     png_write_end(png, nullptr);
@@ -73,11 +73,11 @@ std::vector<BYTE> MakePng(const PngSpec& spec)
 
 std::vector<BYTE> SolidPng(BYTE r, BYTE g, BYTE b, UINT width, UINT height)
 {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixel = [=](UINT, UINT) { return std::vector<unsigned> { r, g, b }; };
-    return MakePng(spec);
+    PngPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.pixel = [=](UINT, UINT) { return std::vector<unsigned> { r, g, b }; };
+    return MakePng(picture);
 }
 
 std::vector<BYTE> MakeJpeg(

@@ -9,7 +9,8 @@
 
 #include "engine/resources/image_sink.h"
 
-struct PngSpec {
+// What MakePng draws: the header fields and the samples of every pixel.
+struct PngPicture {
     UINT width = 4;
     UINT height = 3;
     int color_type = 2; // PNG_COLOR_TYPE_RGB
@@ -19,7 +20,7 @@ struct PngSpec {
     std::function<std::vector<unsigned>(UINT x, UINT y)> pixel;
     std::vector<std::array<BYTE, 3>> palette;
 };
-std::vector<BYTE> MakePng(const PngSpec& spec);
+std::vector<BYTE> MakePng(const PngPicture& picture);
 // An RGB picture of one colour.
 std::vector<BYTE> SolidPng(BYTE r, BYTE g, BYTE b, UINT width = 2, UINT height = 2);
 

@@ -16,12 +16,12 @@ DWORD FromBytes(IMResourceManager* rm, const std::wstring& name, const std::vect
 
 TEST_F(TextureTest, DecodersWriteOnlyTheImageRectangleOfThePowerOfTwoTexture)
 {
-    PngSpec spec;
-    spec.width = 5;
-    spec.height = 3;
-    spec.color_type = 6; // RGBA
-    spec.pixel = [](UINT x, UINT y) { return std::vector<unsigned> { 40 * x, 80 * y, 200, 255 - x }; };
-    const DWORD png = FromBytes(rm_, L"png", MakePng(spec));
+    PngPicture picture;
+    picture.width = 5;
+    picture.height = 3;
+    picture.color_type = 6; // RGBA
+    picture.pixel = [](UINT x, UINT y) { return std::vector<unsigned> { 40 * x, 80 * y, 200, 255 - x }; };
+    const DWORD png = FromBytes(rm_, L"png", MakePng(picture));
     const DWORD jpeg = FromBytes(rm_, L"jpeg", MakeJpeg(5, 3, 3, [](UINT, UINT) {
         return std::vector<BYTE> { 255, 255, 255 };
     }));

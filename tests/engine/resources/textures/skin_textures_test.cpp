@@ -6,6 +6,7 @@
 #include "engine/resources/skin_pictures.h"
 #include "engine/resources/skin_textures.h"
 #include "tests/engine/resources/textures/texture_fixture.h"
+#include "tests/support/own_folder.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ TEST_F(SkinTest, ContactSheetOfTheEmbeddedSkin)
     for (DWORD id = 0; id < cells.size(); ++id)
         rm_->DrawQuad(id, cells[id], nullptr, 0xFFFFFFFFu, 0.0f);
     device->Present(nullptr, nullptr, nullptr, nullptr);
-    EXPECT_TRUE(presenter_.SavePng(IM_BUILD_FOLDER "/skins_contact_sheet.png"));
+    EXPECT_TRUE(presenter_.SavePng(testing_support::PicturePath("skins_contact_sheet")));
 
     EXPECT_EQ(DrawCount(*device) - draws, int(kSkinPictureNames.size()));
     auto shown = [&](std::string_view name, LONG dy = 0) {

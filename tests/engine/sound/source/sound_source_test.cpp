@@ -4,11 +4,11 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "engine/sound/sound_source.h"
 #include "platform/utf8.h"
 #include "tests/engine/sound/vorbis_tone.h"
+#include "tests/support/own_folder.h"
 
 namespace {
 
@@ -102,8 +102,8 @@ TEST(SoundSource, ResourceSoundsComeThroughTheLookupAndLoseTwentyMilliseconds)
 TEST(SoundSource, NamesThatAreNotNumbersAreFiles)
 {
     std::vector<BYTE> ogg = EncodeTone(44000, 2, 4400);
-    // Named by the process: another run of the tests may be writing its file at the same time.
-    auto path = std::filesystem::temp_directory_path() / ("звук-source-test-" + std::to_string(getpid()) + ".ogg");
+    const testing_support::ScratchFolder folder;
+    const auto path = folder.path() / "звук.ogg";
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fwrite(ogg.data(), 1, ogg.size(), f);
@@ -113,7 +113,6 @@ TEST(SoundSource, NamesThatAreNotNumbersAreFiles)
     ASSERT_TRUE(file.OpenResourceByName(platform::FromUtf8(path.string())));
     EXPECT_EQ(file.GetRate(), 44000);
     EXPECT_EQ(ReadAll(file, 8192), 4400u * 4);
-    std::filesystem::remove(path);
 
     CSoundSource absent;
     EXPECT_FALSE(absent.OpenResourceByName(L"no such sound.ogg"));

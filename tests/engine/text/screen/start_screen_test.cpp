@@ -8,6 +8,7 @@
 #include "engine/text/create_text.h"
 #include "tests/engine/controls/screen_fixture.h"
 #include "tests/engine/text/screen/start_screen_texts.h"
+#include "tests/support/own_folder.h"
 
 namespace {
 
@@ -108,7 +109,7 @@ TEST_F(StartScreenText, RussianTextsAtEveryScreenSizeAreDrawnWithEveryGlyph)
     for (int pass = 0; pass < 3; ++pass)
         root_->OnFrame(IMEvent(root_, IMEV_FRAME));
     Render(0xFFFFFFFFu);
-    const auto png = std::filesystem::current_path() / "start_screen_text.png";
+    const auto png = testing_support::PicturePath("start_screen_text");
     ASSERT_TRUE(presenter_.SavePng(png.string()));
 
     std::set<wchar_t> seen;
