@@ -1,25 +1,36 @@
 #include "platform/debug_output.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 
-#include "platform/testing/debug_capture.h"
 #include "platform/utf8.h"
 
 namespace platform {
 namespace {
 
 std::mutex g_mutex;
-bool g_capturing = false;
-std::vector<std::wstring> g_entries;
+DiagnosticSink g_sink;
 
-void Emit(std::wstring text)
+bool TracesWanted()
+{
+    static const bool wanted = [] {
+        const char* value = std::getenv("MAZE_DEBUG");
+        return value != nullptr && *value != '\0' && std::strcmp(value, "0") != 0;
+    }();
+    return wanted;
+}
+
+void Emit(std::wstring text, bool trace)
 {
     std::lock_guard<std::mutex> lock(g_mutex);
-    if (g_capturing) {
-        g_entries.push_back(std::move(text));
+    if (g_sink) {
+        g_sink(std::move(text));
         return;
     }
+    if (trace && !TracesWanted())
+        return;
     std::string line = ToUtf8(text);
     if (line.empty() || line.back() != '\n')
         line += '\n';
@@ -28,49 +39,25 @@ void Emit(std::wstring text)
 
 } // namespace
 
-DebugCapture::DebugCapture()
+void TellUser(const std::wstring& text)
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_capturing = true;
-    g_entries.clear();
+    Emit(text, false);
 }
 
-DebugCapture::~DebugCapture()
+void SetDiagnosticSink(DiagnosticSink sink)
 {
     std::lock_guard<std::mutex> lock(g_mutex);
-    g_capturing = false;
-    g_entries.clear();
-}
-
-std::vector<std::wstring> DebugCapture::Entries() const
-{
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_entries;
-}
-
-std::wstring DebugCapture::Text() const
-{
-    std::lock_guard<std::mutex> lock(g_mutex);
-    std::wstring all;
-    for (const auto& e : g_entries)
-        all += e;
-    return all;
-}
-
-void DebugCapture::Clear()
-{
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_entries.clear();
+    g_sink = std::move(sink);
 }
 
 } // namespace platform
 
 void OutputDebugStringW(const wchar_t* text)
 {
-    platform::Emit(text ? text : L"");
+    platform::Emit(text ? text : L"", true);
 }
 
 void OutputDebugStringA(const char* text)
 {
-    platform::Emit(platform::FromUtf8(text ? text : ""));
+    platform::Emit(platform::FromUtf8(text ? text : ""), true);
 }

@@ -38,7 +38,7 @@ std::string DiskPath(const std::wstring& path)
 
 void Diagnose(const std::wstring& text)
 {
-    OutputDebugStringW(text.c_str());
+    platform::TellUser(text);
 }
 
 template <class T> struct Releaser {

@@ -96,6 +96,6 @@ void IMReport::Print(HDC dc, std::map<std::wstring, std::wstring> header)
         EndDoc(dc);
     } catch (...) {
         // Errors of the XML library stop here. The job stays open: deleting the context cancels it.
-        OutputDebugStringW(L"Report: printing stopped by an error");
+        platform::TellUser(L"Report: printing stopped by an error");
     }
 }
