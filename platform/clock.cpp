@@ -8,9 +8,9 @@
 
 namespace platform {
 
-std::atomic<TestClock*> g_test_clock { nullptr };
-std::atomic<int64_t> g_test_ticks { 0 };
-std::atomic<int64_t> g_test_frequency { 1000 };
+std::atomic<ManualClock*> g_manual_clock { nullptr };
+std::atomic<int64_t> g_manual_ticks { 0 };
+std::atomic<int64_t> g_manual_frequency { 1000 };
 
 namespace {
 
@@ -22,10 +22,15 @@ int64_t RealNanoseconds()
 
 } // namespace
 
+ManualClock* CurrentManualClock()
+{
+    return g_manual_clock;
+}
+
 int64_t NowMs()
 {
-    if (g_test_clock.load())
-        return g_test_ticks * 1000 / g_test_frequency;
+    if (g_manual_clock.load())
+        return g_manual_ticks * 1000 / g_manual_frequency;
     return RealNanoseconds() / 1000000;
 }
 
@@ -33,8 +38,8 @@ int64_t NowMs()
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* counter)
 {
-    if (platform::g_test_clock.load())
-        counter->QuadPart = platform::g_test_ticks;
+    if (platform::g_manual_clock.load())
+        counter->QuadPart = platform::g_manual_ticks;
     else
         counter->QuadPart = platform::RealNanoseconds();
     return TRUE;
@@ -42,8 +47,8 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* counter)
 
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency)
 {
-    if (platform::g_test_clock.load())
-        frequency->QuadPart = platform::g_test_frequency;
+    if (platform::g_manual_clock.load())
+        frequency->QuadPart = platform::g_manual_frequency;
     else
         frequency->QuadPart = 1000000000;
     return TRUE;

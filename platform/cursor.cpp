@@ -1,8 +1,8 @@
 // The cursor's display counter and position, and the keyboard state as the program polls it.
 #include <atomic>
 
-#include "platform/testing/resets.h"
 #include "platform/window_backend.h"
+#include "platform/window_records.h"
 
 namespace {
 std::atomic<int> g_cursor_count { 0 };

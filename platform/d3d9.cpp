@@ -19,9 +19,9 @@ constexpr UINT kMaxTextureSide = 8192;
 constexpr UINT kDefaultWidth = 800;
 constexpr UINT kDefaultHeight = 600;
 
-platform::headless::DrawnVertex ReadVertex(const BYTE* p)
+platform::d3d9::DrawnVertex ReadVertex(const BYTE* p)
 {
-    platform::headless::DrawnVertex v;
+    platform::d3d9::DrawnVertex v;
     std::memcpy(&v.x, p, 4);
     std::memcpy(&v.y, p + 4, 4);
     std::memcpy(&v.z, p + 8, 4);
@@ -32,7 +32,7 @@ platform::headless::DrawnVertex ReadVertex(const BYTE* p)
     return v;
 }
 
-platform::d3d9::RasterVertex ToRaster(const platform::headless::DrawnVertex& v)
+platform::d3d9::RasterVertex ToRaster(const platform::d3d9::DrawnVertex& v)
 {
     return { v.x, v.y, v.u, v.v };
 }
@@ -184,7 +184,7 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport)
 HRESULT IDirect3DDevice9::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 {
     if (GlobalFaults().record_states)
-        record_->states.push_back({ platform::headless::StateKind::Render, 0, state, value });
+        record_->states.push_back({ platform::d3d9::StateKind::Render, 0, state, value });
     if (state == D3DRS_ALPHABLENDENABLE)
         alpha_blend_ = value;
     else if (state == D3DRS_CULLMODE)
@@ -195,14 +195,14 @@ HRESULT IDirect3DDevice9::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 HRESULT IDirect3DDevice9::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
 {
     if (GlobalFaults().record_states)
-        record_->states.push_back({ platform::headless::StateKind::TextureStage, stage, type, value });
+        record_->states.push_back({ platform::d3d9::StateKind::TextureStage, stage, type, value });
     return D3D_OK;
 }
 
 HRESULT IDirect3DDevice9::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value)
 {
     if (GlobalFaults().record_states)
-        record_->states.push_back({ platform::headless::StateKind::Sampler, sampler, type, value });
+        record_->states.push_back({ platform::d3d9::StateKind::Sampler, sampler, type, value });
     if (sampler != 0)
         return D3D_OK;
     if (type == D3DSAMP_MINFILTER)

@@ -1,7 +1,7 @@
 #include "platform/dsound.h"
 
 #include "platform/sound/sound_device.h"
-#include "platform/testing/audio_hooks.h"
+#include "platform/sound/sound_probes.h"
 
 // Our own identifiers: only their identity matters.
 const GUID DSDEVID_DefaultPlayback = { 0x1d5a0001, 0x5eed, 0x0001, { 'p', 'l', 'a', 'y', 'b', 'a', 'c', 'k' } };

@@ -1,9 +1,9 @@
 // Taking, dispatching and posting messages, and the idle wait.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/clock.h"
-#include "platform/headless/headless_backend.h"
-#include "platform/testing/resets.h"
 #include "platform/window_backend.h"
 #include "platform/window_records.h"
 
@@ -46,19 +46,11 @@ void InstallWindowBackend(std::unique_ptr<WindowBackend> backend)
 
 WindowBackend& CurrentWindowBackend()
 {
-    if (!Backend())
-        Backend() = std::make_unique<HeadlessBackend>();
+    if (!Backend()) {
+        std::fputs("No window back end is installed: the program installs one before it opens a window.\n", stderr);
+        std::abort();
+    }
     return *Backend();
-}
-
-void ResetWindowingForTests()
-{
-    Backend() = std::make_unique<HeadlessBackend>();
-    ForgetWindows();
-    ForgetWindowClasses();
-    TheMessageQueue().Clear();
-    TheInputState() = InputState {};
-    ResetCursorDisplayCount();
 }
 
 MessageQueue& TheMessageQueue()

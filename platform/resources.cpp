@@ -10,8 +10,6 @@
 #include <string>
 #include <system_error>
 
-#include "platform/testing/resets.h"
-
 namespace {
 
 struct Resource {
@@ -232,7 +230,7 @@ void RegisterSiblingResource(std::wstring_view module_file_name, WORD id, std::v
     r.sibling_memory[StoreStem(module_file_name)][id] = std::move(bytes);
 }
 
-void ResetResourcesForTests()
+void ForgetResources()
 {
     Registry& r = TheRegistry();
     std::lock_guard lock(r.mutex);

@@ -65,4 +65,8 @@ void SetSiblingStoreFolder(const std::filesystem::path& folder);
 // An entry that a sibling module of that file name holds besides its folder's files; it makes the module exist.
 void RegisterSiblingResource(std::wstring_view module_file_name, WORD id, std::vector<BYTE> bytes);
 
+// Forgets every registered resource, blob and sibling entry and the store folder. Sibling modules still loaded keep
+// their handles but no longer see in-memory entries.
+void ForgetResources();
+
 } // namespace platform

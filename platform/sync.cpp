@@ -7,7 +7,7 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/testing/test_clock.h"
+#include "platform/clock.h"
 
 namespace platform {
 namespace {
@@ -19,7 +19,7 @@ struct KernelObject {
     DWORD exit_code = STILL_ACTIVE;
 };
 
-// One thread inside WaitForSingleObject. Whoever ends the wait (SetEvent, the test clock, the thread's own
+// One thread inside WaitForSingleObject. Whoever ends the wait (SetEvent, the manual clock, the thread's own
 // timeout) marks it woken and decides the result, under the kernel lock.
 struct Waiter {
     KernelObject* object = nullptr;
@@ -36,7 +36,7 @@ std::list<Waiter*> g_waiters;
 int g_busy = 0;
 int g_live = 0;
 DWORD g_next_thread_id = 1;
-TestClock* g_listened_clock = nullptr;
+ManualClock* g_listened_clock = nullptr;
 thread_local bool t_tracked = false;
 
 void Wake(Waiter* waiter, bool granted)
@@ -66,7 +66,7 @@ void OnClockAdvanced()
 
 // Lives inside the clock's listener list, so it dies with the clock: waits measured on that clock end then.
 struct ClockGuard {
-    TestClock* clock;
+    ManualClock* clock;
     ~ClockGuard()
     {
         std::lock_guard<std::mutex> lock(g_kernel);
@@ -79,7 +79,7 @@ struct ClockGuard {
     }
 };
 
-void ListenTo(TestClock* clock)
+void ListenTo(ManualClock* clock)
 {
     if (g_listened_clock == clock)
         return;
@@ -97,12 +97,12 @@ void Park(Waiter* waiter)
     }
 }
 
-void WaitParked(std::unique_lock<std::mutex>& lock, Waiter* waiter, TestClock* clock, DWORD ms)
+void WaitParked(std::unique_lock<std::mutex>& lock, Waiter* waiter, ManualClock* clock, DWORD ms)
 {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!waiter->woken) {
         if (clock) {
-            if (TestClock::Current() != clock || NowMs() >= waiter->test_deadline)
+            if (CurrentManualClock() != clock || NowMs() >= waiter->test_deadline)
                 Wake(waiter, false);
             else
                 g_changed.wait_for(lock, std::chrono::milliseconds(50));
@@ -128,7 +128,7 @@ DWORD Wait(const std::shared_ptr<KernelObject>& object, DWORD ms)
     Waiter waiter;
     waiter.object = object.get();
     waiter.tracked = t_tracked;
-    TestClock* clock = ms != INFINITE ? TestClock::Current() : nullptr;
+    ManualClock* clock = ms != INFINITE ? CurrentManualClock() : nullptr;
     if (clock) {
         ListenTo(clock);
         waiter.test_deadline = NowMs() + ms;

@@ -1,5 +1,5 @@
 // Threads, events and critical sections in Win32 shape, over the standard library.
-// While a platform::TestClock exists, finite event waits are measured on it, so a streaming thread's
+// While a manual clock is installed, finite event waits are measured on it, so a streaming thread's
 // timed wake-up only comes when the test advances the clock.
 #pragma once
 

@@ -5,7 +5,7 @@
 
 #include <locale.h>
 
-#include "platform/testing/test_clock.h"
+#include "platform/clock.h"
 #include "platform/utf8.h"
 
 namespace platform {
@@ -17,7 +17,7 @@ std::atomic<int64_t> g_pinned { -1 };
 
 int64_t WallSeconds()
 {
-    if (!TestClock::Current())
+    if (!CurrentManualClock())
         return int64_t(std::time(nullptr));
     int64_t base = g_pinned;
     if (base < 0) {

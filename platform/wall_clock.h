@@ -6,10 +6,10 @@
 
 namespace platform {
 
-// Real time; while a TestClock exists, the pinned (or first real) reading plus the test clock's whole seconds, so
+// Real time; while a manual clock is installed, the pinned (or first real) reading plus that clock's whole seconds, so
 // a test decides both the date shown and the durations measured.
 int64_t WallSeconds();
-// Fixes the reading that WallSeconds starts from under a TestClock.
+// Fixes the reading that WallSeconds starts from under a manual clock.
 void PinWallClock(int64_t seconds);
 
 // strftime in local time with the "C" locale, whatever locale the process or a library selected: month and day

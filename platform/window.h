@@ -110,7 +110,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 void PostQuitMessage(int exit_code);
 // Only the queue can be waited on (count must be 0; handles are never read). Returns WAIT_OBJECT_0 + count as
-// soon as a message is ready, WAIT_TIMEOUT after ms. Under a TestClock the headless back end advances the clock
+// soon as a message is ready, WAIT_TIMEOUT after ms. Under a manual clock the headless back end advances the clock
 // instead of sleeping.
 DWORD MsgWaitForMultipleObjects(DWORD count, const void* handles, BOOL wait_all, DWORD ms, DWORD wake_mask);
 // The same name always gives the same number, from 0xC000 up; 0 for an empty name or when numbers run out.

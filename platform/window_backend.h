@@ -1,5 +1,6 @@
 // What a window back end gives the message layer, and how it hands its events in. The program installs the SDL
-// back end; tests install the headless one (also the default, so the queue works without a display).
+// back end; the tests' support installs the headless one. Using windows, the cursor or the queue's waits before
+// one is installed ends the process with a line that says so.
 #pragma once
 
 #include <memory>

@@ -28,5 +28,7 @@ bool ClassHasWindows(const std::wstring& name);
 // Drop every window record or class without calling any procedure.
 void ForgetWindows();
 void ForgetWindowClasses();
+// Back to a display counter of 0.
+void ResetCursorDisplayCount();
 
 } // namespace platform

@@ -1,5 +1,5 @@
 // Consumes the mix at 44100 frames per second of the clock, so rings advance and one-shot ones end without a
-// sound device. On the real clock a pacing thread keeps it going; on a test clock it moves only when the
+// sound device. On the real clock a pacing thread keeps it going; on a manual clock it moves only when the
 // mixer is read (a position or status), which keeps tests deterministic.
 #pragma once
 
@@ -7,8 +7,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/clock.h"
 #include "platform/sound/audio_output.h"
-#include "platform/testing/test_clock.h"
 
 namespace platform {
 
@@ -24,7 +24,7 @@ private:
     void Pace();
 
     std::shared_ptr<Mixer> mixer_;
-    TestClock* clock_ = nullptr;
+    ManualClock* clock_ = nullptr;
     int64_t start_ms_ = 0;
     int64_t mixed_frames_ = 0;
     std::vector<int16_t> scratch_;

@@ -1,8 +1,8 @@
-#include "platform/headless/null_audio_output.h"
+#include "platform/sound/null_audio_output.h"
 
 #include <algorithm>
 
-#include "platform/testing/test_clock.h"
+#include "platform/clock.h"
 
 namespace platform {
 namespace {
@@ -13,7 +13,7 @@ constexpr int64_t kStepFrames = Mixer::kRate / 100;
 
 NullAudioOutput::NullAudioOutput(std::shared_ptr<Mixer> mixer)
     : mixer_(std::move(mixer))
-    , clock_(TestClock::Current())
+    , clock_(CurrentManualClock())
     , start_ms_(NowMs())
 {
     scratch_.resize(kStepFrames * Mixer::kChannels);
@@ -36,7 +36,7 @@ NullAudioOutput::~NullAudioOutput()
 
 void NullAudioOutput::CatchUp()
 {
-    TestClock* clock = TestClock::Current();
+    ManualClock* clock = CurrentManualClock();
     int64_t now = NowMs();
     if (clock != clock_) {
         // The clock source changed: start counting again from here.
