@@ -15,8 +15,8 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
 
-#include "platform/debug_output.h"
-#include "platform/utf8.h"
+#include "platform/system/debug_output.h"
+#include "platform/text/utf8.h"
 #include "report/code_page.h"
 #include "report/spreadsheet_names.h"
 #include "report/table_extent.h"

@@ -3,8 +3,8 @@
 
 #include <xercesc/dom/DOMElement.hpp>
 
-#include "platform/debug_output.h"
 #include "platform/print/printer_dc.h"
+#include "platform/system/debug_output.h"
 #include "report/report.h"
 #include "report/spreadsheet_names.h"
 #include "report/xml_text.h"

@@ -8,8 +8,8 @@
 
 #include "app/core/app.h"
 #include "engine/window/window.h"
-#include "platform/crt_random.h"
-#include "platform/wall_clock.h"
+#include "platform/system/crt_random.h"
+#include "platform/time/wall_clock.h"
 
 template <class T> IMApp<T>::IMApp()
 {

@@ -4,7 +4,7 @@
 #include "app/core/app.h"
 #include "app/core/im_app.h"
 #include "engine/window/window.h"
-#include "platform/app_data.h"
+#include "platform/system/app_data.h"
 
 // The product folder under the user's data folder; the working directory when that cannot be had.
 template <class T> std::wstring IMApp<T>::ReportPath() const

@@ -6,7 +6,7 @@
 #include "app/core/app.h"
 #include "engine/window/window.h"
 #include "platform/sdl/display_loss.h"
-#include "platform/termination.h"
+#include "platform/system/termination.h"
 
 int RunExercise()
 {

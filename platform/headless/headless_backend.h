@@ -5,7 +5,7 @@
 #include <functional>
 #include <map>
 
-#include "platform/window_backend.h"
+#include "platform/window/window_backend.h"
 
 namespace platform {
 

@@ -5,8 +5,8 @@
 #include <cairo-pdf.h>
 #include <cups/cups.h>
 
-#include "platform/debug_output.h"
-#include "platform/utf8.h"
+#include "platform/system/debug_output.h"
+#include "platform/text/utf8.h"
 
 namespace platform {
 

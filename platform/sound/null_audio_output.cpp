@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 
 namespace platform {
 namespace {

@@ -7,8 +7,8 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/clock.h"
 #include "platform/sound/audio_output.h"
+#include "platform/time/clock.h"
 
 namespace platform {
 

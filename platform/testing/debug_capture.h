@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
 
 namespace platform {
 

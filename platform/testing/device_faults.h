@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 #include "platform/d3d9/device_state.h"
 
 namespace platform::headless {

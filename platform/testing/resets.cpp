@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "platform/headless/headless_backend.h"
-#include "platform/resources.h"
-#include "platform/window_backend.h"
-#include "platform/window_records.h"
+#include "platform/resources/resources.h"
+#include "platform/window/window_backend.h"
+#include "platform/window/window_records.h"
 
 namespace platform {
 

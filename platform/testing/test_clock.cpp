@@ -3,7 +3,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/clock_state.h"
+#include "platform/time/clock_state.h"
 
 namespace platform {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 
 namespace platform {
 

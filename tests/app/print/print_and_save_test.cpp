@@ -9,7 +9,7 @@
 #include "game/tumbil.h"
 #include "platform/print/printer_dc.h"
 #include "platform/testing/debug_capture.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/screens/screen_run.h"
 #include "tests/support/maze_route.h"

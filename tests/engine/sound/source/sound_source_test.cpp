@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "engine/sound/sound_source.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "tests/engine/sound/vorbis_tone.h"
 
 namespace {

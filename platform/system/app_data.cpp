@@ -1,0 +1,58 @@
+#include "platform/system/app_data.h"
+
+#include <cstdlib>
+
+#include <sys/stat.h>
+
+#include "platform/text/utf8.h"
+
+namespace platform {
+namespace {
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// Makes every missing folder along the path, as mkdir -p does.
+bool MakeFolders(const std::string& path)
+{
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (!part.empty() && !Exists(part) && ::mkdir(part.c_str(), 0700) != 0)
+            return false;
+        if (slash == std::string::npos)
+            return true;
+    }
+}
+
+} // namespace
+
+std::wstring ApplicationDataFolder()
+{
+    std::string base;
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || home[0] != '/')
+            return {};
+        base = std::string(home) + "/.local/share";
+    }
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    struct stat st;
+    if (!MakeFolders(base) || ::stat(base.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return {};
+    return FromUtf8(base);
+}
+
+bool EnsureFolder(const std::wstring& path)
+{
+    const std::string narrow = ToUtf8(path);
+    return Exists(narrow) || ::mkdir(narrow.c_str(), 0700) == 0;
+}
+
+} // namespace platform

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "platform/testing/debug_capture.h"
+#include "platform/testing/test_clock.h"
+#include "platform/text/utf8.h"
+
+namespace {
+
+TEST(Clock, RealCounterIsMonotonicAndAgreesWithTimeGetTime)
+{
+    LARGE_INTEGER f, a, b;
+    ASSERT_TRUE(QueryPerformanceFrequency(&f));
+    ASSERT_GT(f.QuadPart, 0);
+    QueryPerformanceCounter(&a);
+    DWORD t0 = timeGetTime();
+    Sleep(5);
+    QueryPerformanceCounter(&b);
+    DWORD t1 = timeGetTime();
+    EXPECT_GE((b.QuadPart - a.QuadPart) * 1000 / f.QuadPart, 4);
+    EXPECT_GE(t1 - t0, 4u);
+}
+
+TEST(Clock, TestClockDrivesCounterAndMillisecondsTogether)
+{
+    DWORD real_before = timeGetTime();
+    {
+        platform::TestClock clock(1000000, 5000);
+        LARGE_INTEGER f, c;
+        QueryPerformanceFrequency(&f);
+        EXPECT_EQ(f.QuadPart, 1000000);
+        QueryPerformanceCounter(&c);
+        EXPECT_EQ(c.QuadPart, 5000);
+        DWORD t0 = timeGetTime();
+        Sleep(3); // real time does not move the test clock
+        EXPECT_EQ(timeGetTime(), t0);
+        clock.Advance(40);
+        QueryPerformanceCounter(&c);
+        EXPECT_EQ(c.QuadPart, 45000);
+        EXPECT_EQ(timeGetTime() - t0, 40u);
+
+        int calls = 0;
+        int id = clock.AddListener([&] { ++calls; });
+        clock.Advance(1);
+        clock.RemoveListener(id);
+        clock.Advance(1);
+        EXPECT_EQ(calls, 1);
+    }
+    // Gone again: back on the real clock.
+    EXPECT_GE(timeGetTime(), real_before);
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    EXPECT_NE(f.QuadPart, 1000000);
+}
+
+TEST(DebugOutput, CapturedEntriesKeepTextAsWritten)
+{
+    platform::DebugCapture capture;
+    OutputDebugStringW(L"FPS: 50\n");
+    OutputDebugStringW(L" звук играет\n");
+    OutputDebugStringA("plain");
+    auto entries = capture.Entries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[1], L" звук играет\n");
+    EXPECT_EQ(capture.Text(), L"FPS: 50\n звук играет\nplain");
+}
+
+TEST(Utf8, RoundTripAndMalformedInput)
+{
+    std::wstring text = L"Игра «Тумбилиада» – ё \U0001F600";
+    EXPECT_EQ(platform::FromUtf8(platform::ToUtf8(text)), text);
+    EXPECT_EQ(platform::ToUtf8(L"ё"), "\xD1\x91");
+    EXPECT_EQ(platform::FromUtf8("a\xD1"), L"a\uFFFD"); // truncated sequence
+    EXPECT_EQ(platform::FromUtf8("\xC0\xAF"), L"\uFFFD\uFFFD"); // overlong form
+    EXPECT_EQ(platform::FromUtf8("\xFFz"), L"\uFFFDz");
+}
+
+} // namespace
