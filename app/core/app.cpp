@@ -17,6 +17,11 @@ constexpr const wchar_t* kInstructionVoice = L"14464";
 
 } // namespace
 
+IMApp<App>* IMApp<App>::NewExercise()
+{
+    return new App();
+}
+
 App::App()
 {
     SetInfo(L"04271", L"Игра «Тумбилиада»", kExerciseDescription);

@@ -6,27 +6,26 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "app/core/app.h"
 #include "engine/window/window.h"
 #include "platform/system/crt_random.h"
 #include "platform/time/wall_clock.h"
 
-template <class T> IMApp<T>::IMApp()
+IMApp<App>::IMApp()
 {
     if (!instance_)
         instance_ = this;
 }
 
-template <class T> IMApp<T>::~IMApp()
+IMApp<App>::~IMApp()
 {
     if (instance_ == this)
         instance_ = nullptr;
 }
 
-template <class T> IMApp<T>* IMApp<T>::Instance(const std::wstring& caption, bool windowed)
+IMApp<App>* IMApp<App>::Instance(const std::wstring& caption, bool windowed)
 {
     if (!instance_) {
-        IMApp* app = new T();
+        IMApp* app = NewExercise();
         const RECT rect { 0, 0, 800, 600 };
         try {
             app->main_window_ = IMWindow::Create(nullptr, &rect, caption, windowed, nullptr);
@@ -43,14 +42,14 @@ template <class T> IMApp<T>* IMApp<T>::Instance(const std::wstring& caption, boo
     return instance_;
 }
 
-template <class T> IMApp<T>* IMApp<T>::GetInstance()
+IMApp<App>* IMApp<App>::GetInstance()
 {
     return instance_ ? instance_ : Instance(L"Application", true);
 }
 
 // The report is saved here once more, whatever ended the message loop: the window manager's close and the
 // termination signals end it without the window's closing signal.
-template <class T> void IMApp<T>::Release()
+void IMApp<App>::Release()
 {
     if (use_count_ > 0)
         --use_count_;
@@ -64,15 +63,15 @@ template <class T> void IMApp<T>::Release()
     delete app;
 }
 
-template <class T>
-void IMApp<T>::SetInfo(const std::wstring& catalogue_number, const std::wstring& title, const std::wstring& description)
+void IMApp<App>::SetInfo(
+    const std::wstring& catalogue_number, const std::wstring& title, const std::wstring& description)
 {
     catalogue_number_ = catalogue_number;
     title_ = title;
     description_ = description;
 }
 
-template <class T> void IMApp<T>::RegisterScene(const std::wstring& name, SceneBuilder builder)
+void IMApp<App>::RegisterScene(const std::wstring& name, SceneBuilder builder)
 {
     if (name.empty())
         return;
@@ -81,13 +80,13 @@ template <class T> void IMApp<T>::RegisterScene(const std::wstring& name, SceneB
         SelectScene(name);
 }
 
-template <class T> void IMApp<T>::SelectScene(const std::wstring& name)
+void IMApp<App>::SelectScene(const std::wstring& name)
 {
     if (scenes_.contains(name))
         current_scene_name_ = name;
 }
 
-template <class T> long IMApp<T>::RunNextScene()
+long IMApp<App>::RunNextScene()
 {
     if (main_window_ && main_window_->IsLocked())
         return 0;
@@ -126,14 +125,13 @@ template <class T> long IMApp<T>::RunNextScene()
     return 0;
 }
 
-template <class T>
-void IMApp<T>::AddStatistic(const std::wstring& label, const std::wstring& value, const std::wstring& type)
+void IMApp<App>::AddStatistic(const std::wstring& label, const std::wstring& value, const std::wstring& type)
 {
     if (report_)
         report_->AddRow(label, value, type);
 }
 
-template <class T> int IMApp<T>::Restart()
+int IMApp<App>::Restart()
 {
     ClosePopup();
     Dialog* scene = current_scene_dialog_;
@@ -146,7 +144,7 @@ template <class T> int IMApp<T>::Restart()
     return 0;
 }
 
-template <class T> long IMApp<T>::ClosePopup()
+long IMApp<App>::ClosePopup()
 {
     if (Dialog* popup = current_popup_) {
         current_popup_ = nullptr;
@@ -156,7 +154,7 @@ template <class T> long IMApp<T>::ClosePopup()
     return 0;
 }
 
-template <class T> long IMApp<T>::ShowOptions(OptionsFiller filler)
+long IMApp<App>::ShowOptions(OptionsFiller filler)
 {
     Dialog* dialog = new Dialog(main_window_, nullptr, 0);
     dialog->SetFocus(true);
@@ -164,17 +162,3 @@ template <class T> long IMApp<T>::ShowOptions(OptionsFiller filler)
         filler(dialog);
     return 0;
 }
-
-template IMApp<App>::IMApp();
-template IMApp<App>::~IMApp();
-template IMApp<App>* IMApp<App>::Instance(const std::wstring&, bool);
-template IMApp<App>* IMApp<App>::GetInstance();
-template void IMApp<App>::Release();
-template void IMApp<App>::SetInfo(const std::wstring&, const std::wstring&, const std::wstring&);
-template void IMApp<App>::RegisterScene(const std::wstring&, SceneBuilder);
-template void IMApp<App>::SelectScene(const std::wstring&);
-template long IMApp<App>::RunNextScene();
-template void IMApp<App>::AddStatistic(const std::wstring&, const std::wstring&, const std::wstring&);
-template int IMApp<App>::Restart();
-template long IMApp<App>::ClosePopup();
-template long IMApp<App>::ShowOptions(OptionsFiller);

@@ -1,7 +1,7 @@
 // The application frame, parameterised by the exercise class: the one process-wide instance and its main window,
 // the chain of named scenes that fill a dialog, the statistics rows that go into the report workbook, the global
-// keys (F1, F12, Ctrl+I) and the screens around the scenes. The members are defined in app/core and app/screens
-// and instantiated there for the one exercise class.
+// keys (F1, F12, Ctrl+I) and the screens around the scenes. The program has one exercise class, so the frame is
+// written as the specialisation for it: its members are ordinary definitions in app/core/im_app*.cpp.
 #pragma once
 
 #include <cstdint>
@@ -20,10 +20,13 @@
 #include "platform/signals.h"
 #include "report/report.h"
 
+class App;
 class IMWindow;
 class IMEditBar;
 
-template <class T> class IMApp : public im::Trackable {
+template <class T> class IMApp;
+
+template <> class IMApp<App> : public im::Trackable {
 public:
     using Dialog = IMDialogBase<IMEmptyView>;
     // Fills the given, empty scene dialog.
@@ -78,7 +81,7 @@ public:
     // The handlers of the main window's key-down signal, in the order they are connected.
     long OnHelpKey(const IMKeyboardEvent& ev);
     long OnCreditsKey(const IMKeyboardEvent& ev);
-    // Enter on any key message of the start pop-up acts as its Start button.
+    // Enter pressed on the start pop-up acts as its Start button; a held Enter acts once.
     long OnNameEnter(const IMKeyboardEvent& ev, IMButtonBase<IMStateView>* button, Dialog* popup, IMEditBar* bar);
     // The Start button: report, name, instruction, and the start pop-up closes.
     long OnStart(Dialog* popup, IMEditBar* bar);
@@ -94,7 +97,7 @@ public:
     long ShowInputHelp(Dialog* dialog);
     long SaveReport();
     long SaveReportAs(const std::wstring& path);
-    // Enter on any key message of the results screen starts the first scene again and closes the screen.
+    // Enter pressed on the results screen starts the first scene again and closes the screen.
     long OnResultsEnter(const IMKeyboardEvent& ev, Dialog* dialog);
     // The results screen's Save As and Print: the save-as dialog over the report's path, and the printer choice,
     // whose confirm buttons save or print and then close them. Neither opens without a report.
@@ -131,6 +134,9 @@ protected:
 private:
     static inline IMApp* instance_ = nullptr;
     static inline int use_count_ = 0;
+
+    // A new instance of the exercise class, made beside the exercise so that the frame needs only its name.
+    static IMApp* NewExercise();
 
     void ConnectGlobalKeys();
     std::wstring ReportPath() const;

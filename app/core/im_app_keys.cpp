@@ -2,7 +2,6 @@
 // the credits; Start (or Enter) opens the instruction, whose end starts the first scene.
 #include <boost/bind/bind.hpp>
 
-#include "app/core/app.h"
 #include "app/core/im_app.h"
 #include "app/screens/credits.h"
 #include "app/screens/start_screen.h"
@@ -14,37 +13,45 @@ using boost::placeholders::_1;
 
 constexpr UINT kKeyI = 0x49;
 
-// Any key ends a repeated instruction.
-long OnRepeatInstructionKey(IMControl* dialog, bool* playing)
+void CloseInstruction(IMControl* dialog, bool* playing)
 {
     if (!dialog->IsClosing()) {
         dialog->Close();
         *playing = false;
     }
+}
+
+// Any key ends a repeated instruction.
+long OnRepeatInstructionKey(const IMKeyboardEvent& ev, IMControl* dialog, bool* playing)
+{
+    if (ev.IsNewPress())
+        CloseInstruction(dialog, playing);
     return 0;
 }
 
 // Esc ends the start instruction. Bound to the dialog, so it goes with it.
 long OnInstructionKey(const IMKeyboardEvent& ev, IMControl* dialog, bool* playing)
 {
-    if (ev.wParam == VK_ESCAPE)
-        OnRepeatInstructionKey(dialog, playing);
+    if (ev.wParam == VK_ESCAPE && ev.IsNewPress())
+        CloseInstruction(dialog, playing);
     return 0;
 }
 
 } // namespace
 
-template <class T> void IMApp<T>::ConnectGlobalKeys()
+void IMApp<App>::ConnectGlobalKeys()
 {
     IMControl::ConnectKeyDown(main_window_, boost::bind(&IMApp::OnHelpKey, this, _1));
     IMControl::ConnectKeyDown(main_window_, boost::bind(&IMApp::OnKey, this, _1));
     IMControl::ConnectKeyDown(main_window_, boost::bind(&IMApp::OnCreditsKey, this, _1));
 }
 
-// The F1 press that opens a repeat cannot close it: its closer is blocked until the next key-down, which this
-// handler, running first, unblocks.
-template <class T> long IMApp<T>::OnHelpKey(const IMKeyboardEvent& ev)
+// The F1 press that opens a repeat cannot close it: its closer is blocked until the next press, which this
+// handler, running first, unblocks. A held key acts once, so its auto-repeats neither unblock nor open.
+long IMApp<App>::OnHelpKey(const IMKeyboardEvent& ev)
 {
+    if (!ev.IsNewPress())
+        return 0;
     if (repeat_instruction_connection_.connected() && repeat_instruction_block_
         && repeat_instruction_block_->blocking())
         repeat_instruction_block_->unblock();
@@ -54,38 +61,37 @@ template <class T> long IMApp<T>::OnHelpKey(const IMKeyboardEvent& ev)
     Dialog* dialog = new Dialog(main_window_, nullptr, 0);
     repeat_instruction_block_.reset();
     repeat_instruction_connection_.disconnect();
-    repeat_instruction_connection_
-        = IMControl::ConnectKeyDown(main_window_, boost::bind(&OnRepeatInstructionKey, dialog, &instruction_playing_));
+    repeat_instruction_connection_ = IMControl::ConnectKeyDown(
+        main_window_, boost::bind(&OnRepeatInstructionKey, _1, dialog, &instruction_playing_));
     repeat_instruction_block_.emplace(repeat_instruction_connection_);
     instruction_playing_ = true;
     ShowInstruction(dialog);
     return 0;
 }
 
-template <class T> long IMApp<T>::OnKey(const IMKeyboardEvent& ev)
+long IMApp<App>::OnKey(const IMKeyboardEvent& ev)
 {
-    if (ev.wParam == VK_F12)
+    if (ev.wParam == VK_F12 && ev.IsNewPress())
         ShowExitDialog();
     return 0;
 }
 
-template <class T> long IMApp<T>::OnCreditsKey(const IMKeyboardEvent& ev)
+long IMApp<App>::OnCreditsKey(const IMKeyboardEvent& ev)
 {
-    if ((ev.wParam & 0xFF) != kKeyI || !(GetAsyncKeyState(VK_CONTROL) & 0x8000) || CreditsOpen())
+    if ((ev.wParam & 0xFF) != kKeyI || !ev.IsNewPress() || !(GetAsyncKeyState(VK_CONTROL) & 0x8000) || CreditsOpen())
         return 0;
     ShowCredits(main_window_);
     return 0;
 }
 
-template <class T>
-long IMApp<T>::OnNameEnter(const IMKeyboardEvent& ev, IMButtonBase<IMStateView>*, Dialog* popup, IMEditBar* bar)
+long IMApp<App>::OnNameEnter(const IMKeyboardEvent& ev, IMButtonBase<IMStateView>*, Dialog* popup, IMEditBar* bar)
 {
-    if (ev.wParam == VK_RETURN)
+    if (ev.wParam == VK_RETURN && ev.IsNewPress())
         OnStart(popup, bar);
     return 0;
 }
 
-template <class T> long IMApp<T>::OnStart(Dialog* popup, IMEditBar* bar)
+long IMApp<App>::OnStart(Dialog* popup, IMEditBar* bar)
 {
     if (popup->IsClosing())
         return 0;
@@ -98,7 +104,7 @@ template <class T> long IMApp<T>::OnStart(Dialog* popup, IMEditBar* bar)
     return 0;
 }
 
-template <class T> long IMApp<T>::BeginInstruction()
+long IMApp<App>::BeginInstruction()
 {
     instruction_playing_ = true;
     Dialog* dialog = new Dialog(main_window_, nullptr, 0);
@@ -107,11 +113,3 @@ template <class T> long IMApp<T>::BeginInstruction()
     ShowInstruction(dialog);
     return 0;
 }
-
-template void IMApp<App>::ConnectGlobalKeys();
-template long IMApp<App>::OnHelpKey(const IMKeyboardEvent&);
-template long IMApp<App>::OnKey(const IMKeyboardEvent&);
-template long IMApp<App>::OnCreditsKey(const IMKeyboardEvent&);
-template long IMApp<App>::OnNameEnter(const IMKeyboardEvent&, IMButtonBase<IMStateView>*, Dialog*, IMEditBar*);
-template long IMApp<App>::OnStart(Dialog*, IMEditBar*);
-template long IMApp<App>::BeginInstruction();

@@ -3,14 +3,13 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "app/core/app.h"
 #include "app/core/im_app.h"
 #include "engine/window/window.h"
 #include "platform/print/printer_dc.h"
 #include "widgets/printer_dialog.h"
 #include "widgets/save_as_dialog.h"
 
-template <class T> long IMApp<T>::OnSaveAs()
+long IMApp<App>::OnSaveAs()
 {
     if (!report_)
         return 0;
@@ -24,7 +23,7 @@ template <class T> long IMApp<T>::OnSaveAs()
     return 0;
 }
 
-template <class T> long IMApp<T>::OnPrint()
+long IMApp<App>::OnPrint()
 {
     if (!report_)
         return 0;
@@ -35,7 +34,7 @@ template <class T> long IMApp<T>::OnPrint()
     return 0;
 }
 
-template <class T> long IMApp<T>::PrintReport(HDC dc)
+long IMApp<App>::PrintReport(HDC dc)
 {
     if (!dc)
         return 0;
@@ -50,7 +49,3 @@ template <class T> long IMApp<T>::PrintReport(HDC dc)
     DeleteDC(dc);
     return 0;
 }
-
-template long IMApp<App>::OnSaveAs();
-template long IMApp<App>::OnPrint();
-template long IMApp<App>::PrintReport(HDC);

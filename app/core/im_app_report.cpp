@@ -1,24 +1,43 @@
 // The statistics workbook: where it lives, when it is opened and saved.
+#include <filesystem>
+#include <system_error>
+
 #include <boost/bind/bind.hpp>
 
-#include "app/core/app.h"
 #include "app/core/im_app.h"
 #include "engine/window/window.h"
 #include "platform/system/app_data.h"
+#include "platform/system/debug_output.h"
+#include "platform/text/utf8.h"
+
+namespace {
+
+// The teacher looks for the workbook in the data folder, so a workbook kept elsewhere is said where.
+void SayWorkbookFallsBack(const std::wstring& file, const std::string& why)
+{
+    std::error_code error;
+    const std::filesystem::path here = std::filesystem::current_path(error);
+    const std::wstring where = here.empty() ? file : platform::FromUtf8(here.string()) + L"/" + file;
+    platform::TellUser(L"The workbook is kept in the working directory, as \"" + where
+        + L"\": the data folder cannot be used (" + platform::FromUtf8(why) + L")");
+}
+
+} // namespace
 
 // The product folder under the user's data folder; the working directory when that cannot be had.
-template <class T> std::wstring IMApp<T>::ReportPath() const
+std::wstring IMApp<App>::ReportPath() const
 {
-    std::wstring folder;
-    const std::wstring base = platform::ApplicationDataFolder();
-    if (!base.empty() && platform::EnsureFolder(base + L"/TIRQ"))
-        folder = base + L"/TIRQ/";
-    return folder + caption_ + L".xls";
+    std::string why;
+    const std::wstring base = platform::ApplicationDataFolder(&why);
+    if (!base.empty() && platform::EnsureFolder(base + L"/TIRQ", &why))
+        return base + L"/TIRQ/" + caption_ + L".xls";
+    SayWorkbookFallsBack(caption_ + L".xls", why);
+    return caption_ + L".xls";
 }
 
 // A report held from an earlier Start is written out before anything replaces or drops it, so a second Start
 // (named or not) loses nothing and a nameless run never writes into the earlier pupil's sheet.
-template <class T> long IMApp<T>::CreateReport(const std::wstring& pupil_name)
+long IMApp<App>::CreateReport(const std::wstring& pupil_name)
 {
     if (report_) {
         report_->Save(L"");
@@ -32,21 +51,16 @@ template <class T> long IMApp<T>::CreateReport(const std::wstring& pupil_name)
     return 0;
 }
 
-template <class T> long IMApp<T>::SaveReport()
+long IMApp<App>::SaveReport()
 {
     if (report_)
         report_->Save(L"");
     return 0;
 }
 
-template <class T> long IMApp<T>::SaveReportAs(const std::wstring& path)
+long IMApp<App>::SaveReportAs(const std::wstring& path)
 {
     if (report_)
         report_->Save(path);
     return 0;
 }
-
-template std::wstring IMApp<App>::ReportPath() const;
-template long IMApp<App>::CreateReport(const std::wstring&);
-template long IMApp<App>::SaveReport();
-template long IMApp<App>::SaveReportAs(const std::wstring&);

@@ -1,12 +1,11 @@
 // The results screen's handlers: print and save with a report, another try, the end of the program, and Enter.
 #include <boost/bind/bind.hpp>
 
-#include "app/core/app.h"
 #include "app/core/im_app.h"
 #include "app/screens/results.h"
 #include "engine/window/window.h"
 
-template <class T> void IMApp<T>::ShowResults()
+void IMApp<App>::ShowResults()
 {
     if (!main_window_)
         return;
@@ -33,14 +32,11 @@ template <class T> void IMApp<T>::ShowResults()
 }
 
 // Closing the dialog cuts this slot, so the character and key-up of the same press start nothing more.
-template <class T> long IMApp<T>::OnResultsEnter(const IMKeyboardEvent& ev, Dialog* dialog)
+long IMApp<App>::OnResultsEnter(const IMKeyboardEvent& ev, Dialog* dialog)
 {
-    if (ev.wParam != VK_RETURN)
+    if (ev.wParam != VK_RETURN || !ev.IsNewPress())
         return 0;
     RunNextScene();
     dialog->Close();
     return 0;
 }
-
-template void IMApp<App>::ShowResults();
-template long IMApp<App>::OnResultsEnter(const IMKeyboardEvent&, Dialog*);

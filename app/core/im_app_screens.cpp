@@ -1,14 +1,13 @@
 // The screens the frame opens around the scenes: start screen, generic help, input help and the exit dialog.
 #include <boost/bind/bind.hpp>
 
-#include "app/core/app.h"
 #include "app/core/im_app.h"
 #include "app/screens/exit_dialog.h"
 #include "app/screens/help_pages.h"
 #include "app/screens/start_screen.h"
 #include "engine/window/window.h"
 
-template <class T> void IMApp<T>::ShowStartScreen()
+void IMApp<App>::ShowStartScreen()
 {
     const StartScreenTexts texts { catalogue_number_, title_, description_ };
     BuildStartScreen(main_window_, texts, !options_filler_.empty(), [this](const StartScreen& screen) {
@@ -25,19 +24,19 @@ template <class T> void IMApp<T>::ShowStartScreen()
     });
 }
 
-template <class T> void IMApp<T>::ShowInstruction(Dialog* dialog)
+void IMApp<App>::ShowInstruction(Dialog* dialog)
 {
     BuildGenericHelpPage(dialog);
 }
 
-template <class T> long IMApp<T>::ShowInputHelp(Dialog* dialog)
+long IMApp<App>::ShowInputHelp(Dialog* dialog)
 {
     BuildInputHelpPage(dialog, &instruction_playing_);
     return 0;
 }
 
 // The cursor is shown for the dialog and stays shown when it closes.
-template <class T> long IMApp<T>::ShowExitDialog()
+long IMApp<App>::ShowExitDialog()
 {
     if (current_popup_)
         return 0;
@@ -51,8 +50,3 @@ template <class T> long IMApp<T>::ShowExitDialog()
         });
     return 0;
 }
-
-template void IMApp<App>::ShowStartScreen();
-template void IMApp<App>::ShowInstruction(Dialog*);
-template long IMApp<App>::ShowInputHelp(Dialog*);
-template long IMApp<App>::ShowExitDialog();

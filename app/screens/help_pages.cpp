@@ -36,7 +36,7 @@ long CloseHelpPage(TimerSlot slot, IMDialog* dialog)
 
 long OnHelpPageKey(const IMKeyboardEvent& ev, IMDialog* dialog, bool* flag)
 {
-    if (ev.wParam == VK_SPACE && !dialog->IsClosing()) {
+    if (ev.wParam == VK_SPACE && ev.IsNewPress() && !dialog->IsClosing()) {
         dialog->Close();
         *flag = false;
     }

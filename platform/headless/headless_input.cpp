@@ -263,23 +263,25 @@ void HeadlessInput::SetModifier(Modifier modifier, bool down)
 void HeadlessInput::Type(std::wstring_view text)
 {
     for (wchar_t ch : text)
-        TypeOne(ch);
+        TypeHeld(ch, 0);
 }
 
-void HeadlessInput::TypeOne(wchar_t ch)
+void HeadlessInput::TypeHeld(wchar_t ch, int repeats)
 {
     bool shift = false;
     SDL_Scancode key = KeyForChar(ch, &shift);
     bool shift_pressed = shift && !TheInputState().keys.test(SDL_SCANCODE_LSHIFT);
     if (shift_pressed)
         SetModifier(Modifier::Shift, true);
-    if (key != SDL_SCANCODE_UNKNOWN)
-        Key(key, true, false);
-    if (ch >= 0x20 && ch != 0x7F) {
-        SDL_Event event = NewEvent(SDL_TEXTINPUT);
-        std::string utf8 = ToUtf8(std::wstring_view(&ch, 1));
-        std::strncpy(event.text.text, utf8.c_str(), sizeof event.text.text - 1);
-        Feed(event);
+    for (int i = 0; i <= repeats; ++i) {
+        if (key != SDL_SCANCODE_UNKNOWN)
+            Key(key, true, i > 0);
+        if (ch >= 0x20 && ch != 0x7F) {
+            SDL_Event event = NewEvent(SDL_TEXTINPUT);
+            std::string utf8 = ToUtf8(std::wstring_view(&ch, 1));
+            std::strncpy(event.text.text, utf8.c_str(), sizeof event.text.text - 1);
+            Feed(event);
+        }
     }
     if (key != SDL_SCANCODE_UNKNOWN)
         Key(key, false, false);

@@ -44,6 +44,9 @@ public:
     // the text arrives, the key goes up. Characters without a key arrive as text only; "\r", "\n", "\t", "\b" and
     // "\x1b" press their keys.
     void Type(std::wstring_view text);
+    // One character as from a held key: its key goes down and the text arrives, then the keyboard's auto-repeat
+    // sends both again repeats times, then the key goes up.
+    void TypeHeld(wchar_t ch, int repeats);
     // Holds or lets go of the left-hand key: key messages as from the keyboard, and GetAsyncKeyState follows.
     void SetModifier(Modifier modifier, bool down);
 
@@ -68,7 +71,6 @@ public:
 private:
     void Button(MouseButton button, bool down);
     void Key(SDL_Scancode scancode, bool down, bool repeat);
-    void TypeOne(wchar_t ch);
     void WindowEvent(SDL_WindowEventID id);
     void RunDueSteps();
 

@@ -6,6 +6,8 @@
 namespace platform {
 
 constexpr int kPrintDpi = 600;
+// The border a printer that states none is taken to leave unprinted: 1/4 inch, which every printer can print inside.
+constexpr int kUnstatedMargin = kPrintDpi / 4;
 
 struct PageSetup {
     int width = 0; // the whole sheet
@@ -19,10 +21,12 @@ struct PageSetup {
     int PrintableHeight() const { return height - top - bottom; }
 };
 
-// A4 without margins: what a destination that names no media prints on.
+// A4 inside the unstated margins: what a destination that reports no paper prints on.
 PageSetup DefaultPage();
 
-// The destination's default media, or DefaultPage(); false when the scheduler does not know the destination.
+// The paper the destination reports as its default with the margins it reports, the unstated margin on a side it
+// gives none; DefaultPage() when it reports no paper or its margins leave nothing to print on. False when the
+// scheduler does not know the destination.
 bool LookUpPage(const std::string& destination, PageSetup& page);
 
 } // namespace platform

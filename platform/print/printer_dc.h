@@ -2,7 +2,7 @@
 // document calls. Pages are drawn with cairo into a PDF that EndDoc hands to the scheduler as one job.
 //
 // Device units are 1/600 inch. The origin is the corner of the printable area, as on a printer context: the
-// media margins that the destination reports are added when the page is drawn. The context holds a
+// margins of the destination's page (page_setup.h) are added when the page is drawn. The context holds a
 // Cyrillic-capable sans face at 10 pt; GetTextMetricsW and the other font calls of gdi_font.h accept the context.
 #pragma once
 

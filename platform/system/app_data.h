@@ -6,9 +6,11 @@
 namespace platform {
 
 // $XDG_DATA_HOME when it is set and absolute, else $HOME/.local/share; made with its parents (mode 0700) when
-// missing. Empty when no home is known or the folder cannot be made.
-std::wstring ApplicationDataFolder();
-// True when an entry of that name exists (of any type) or a folder of that name was made.
-bool EnsureFolder(const std::wstring& path);
+// missing. Empty when no home is known or the folder cannot be made; then why, when given, names the folder
+// tried and the reason.
+std::wstring ApplicationDataFolder(std::string* why = nullptr);
+// True when an entry of that name exists (of any type) or a folder of that name was made; otherwise why, when
+// given, names the folder and the reason.
+bool EnsureFolder(const std::wstring& path, std::string* why = nullptr);
 
 } // namespace platform

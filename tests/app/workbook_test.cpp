@@ -1,6 +1,7 @@
 // What a run leaves in the statistics workbook: the rows of a played game in order, a second Start, a nameless
-// Start, and a program ended from outside.
+// Start, a program ended from outside or by an escaped exception, and a data folder that cannot be used.
 #include <csignal>
+#include <utility>
 
 #include <SDL_events.h>
 #include <gtest/gtest.h>
@@ -9,16 +10,93 @@
 
 #include "app/core/program.h"
 #include "game/tumbil.h"
+#include "platform/system/termination.h"
+#include "platform/testing/debug_capture.h"
+#include "platform/text/utf8.h"
 #include "tests/app/app_fixture.h"
-#include "tests/support/maze_route.h"
 #include "tests/support/child_process.h"
+#include "tests/support/maze_route.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using Cells = std::vector<std::wstring>;
+
+// The program as main runs it, in a forked child on the headless window: the termination signals routed first,
+// then the exercise, driven by the steps queued in the child. The child's standard error is kept in a pipe.
+struct ChildProgram {
+    pid_t pid = -1;
+    bool started = false; // the queued steps have run and the loop went on
+    int errors = -1;
+
+    ChildProgram() = default;
+    ChildProgram(ChildProgram&& other) noexcept
+        : pid(other.pid)
+        , started(other.started)
+        , errors(std::exchange(other.errors, -1))
+    {
+    }
+    ~ChildProgram()
+    {
+        if (errors >= 0)
+            close(errors);
+    }
+    // All the child wrote on standard error; to be read once it has ended.
+    std::string ErrorText() const
+    {
+        std::string text;
+        char buffer[512];
+        for (ssize_t n; (n = read(errors, buffer, sizeof buffer)) > 0;)
+            text.append(buffer, size_t(n));
+        return text;
+    }
+};
+
+// The working directory changed for a scope.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const fs::path& folder) { fs::current_path(folder); }
+    ~WorkingDirectory() { fs::current_path(before_); }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+    const fs::path before_ = fs::current_path();
+};
 
 class WorkbookRunTest : public AppTest {
 protected:
+    // The child says it is running at 100 ms, after the steps queued before then.
+    ChildProgram StartProgram(const std::function<void()>& queue_steps)
+    {
+        int ready[2];
+        int errors[2];
+        ChildProgram program;
+        if (pipe(ready) != 0 || pipe(errors) != 0)
+            return program;
+        program.pid = fork();
+        if (program.pid == 0) {
+            close(ready[0]);
+            close(errors[0]);
+            dup2(errors[1], STDERR_FILENO);
+            platform::RouteTerminationSignals();
+            queue_steps();
+            input_.At(100, [&] {
+                const char byte = 1;
+                (void)!write(ready[1], &byte, 1);
+            });
+            _exit(RunExercise());
+        }
+        close(ready[1]);
+        close(errors[1]);
+        program.errors = errors[0];
+        program.started = program.pid > 0 && testing_support::ReadByteWithin(ready[0]).has_value();
+        close(ready[0]);
+        if (program.pid > 0 && !program.started)
+            testing_support::WaitForChild(program.pid, std::chrono::milliseconds(0)); // killed and reaped
+        return program;
+    }
+
     void MoveTo(MazeCell c) { input_.MoveTo(200 + 20 * c.x + 10, 100 + 20 * c.y + 10); }
     void DrawRoute()
     {
@@ -127,39 +205,84 @@ TEST_F(WorkbookRunTest, TheWindowClosedFromOutsideStillSavesTheRun)
     EXPECT_EQ(rows[0][0], L"Время начала работы с упражнением");
 }
 
-// The program runs in a child process on the headless window; the test sends it SIGTERM in the middle of a game.
-TEST_F(WorkbookRunTest, SigtermInTheMiddleOfAGameEndsInAnOrderlySave)
+// Each termination signal in the middle of a game: the program, run as main runs it in a child process on the
+// headless window, ends in an orderly save.
+TEST_F(WorkbookRunTest, TerminationSignalsInTheMiddleOfAGameEndInAnOrderlySave)
 {
     App::Release();
     app_ = nullptr;
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(ready[0]);
+    const std::pair<int, const wchar_t*> runs[] = { { SIGTERM, L"Маша" }, { SIGINT, L"Петя" }, { SIGHUP, L"Оля" } };
+    for (const auto& [signal, pupil] : runs) {
+        ChildProgram program = StartProgram([&] {
+            input_.At(10, [&] { input_.Type(std::wstring(pupil) + L"\r"); });
+            input_.At(50, [this] { input_.KeyDown(VK_ESCAPE); });
+        });
+        ASSERT_TRUE(program.started) << "the game started in the child";
+        kill(program.pid, signal);
+        const std::optional<int> status = testing_support::WaitForChild(program.pid);
+        ASSERT_TRUE(status.has_value()) << "the child ended after signal " << signal;
+        ASSERT_TRUE(WIFEXITED(*status)) << signal;
+        EXPECT_EQ(WEXITSTATUS(*status), 0) << signal;
+        const Rows rows = StoredRows(pupil);
+        ASSERT_EQ(rows.size(), 1u) << signal;
+        EXPECT_EQ(rows[0][0], L"Время начала работы с упражнением");
+    }
+}
+
+TEST_F(WorkbookRunTest, AnExceptionOutOfAHandlerStillSavesTheRunAndEndsWithOneLine)
+{
+    App::Release();
+    app_ = nullptr;
+    ChildProgram program = StartProgram([this] {
         input_.At(10, [this] { input_.Type(L"Маша\r"); });
         input_.At(50, [this] { input_.KeyDown(VK_ESCAPE); });
-        input_.At(100, [&] {
-            const char byte = 1;
-            (void)!write(ready[1], &byte, 1);
+        input_.At(150, [this] {
+            IMControl::ConnectKeyDown(App::GetInstance()->GetMainWindow(),
+                [](const IMKeyboardEvent&) -> long { throw std::runtime_error("the handler broke"); });
+            input_.KeyDown('A');
         });
-        _exit(RunExercise());
-    }
-    close(ready[1]);
-    const bool started = testing_support::ReadByteWithin(ready[0]).has_value();
-    close(ready[0]);
-    if (!started)
-        testing_support::WaitForChild(child, std::chrono::milliseconds(0)); // killed and reaped
-    ASSERT_TRUE(started) << "the game started in the child";
-    kill(child, SIGTERM);
-    const std::optional<int> status = testing_support::WaitForChild(child);
-    ASSERT_TRUE(status.has_value()) << "the child ended after SIGTERM";
+    });
+    ASSERT_TRUE(program.started);
+    const std::optional<int> status = testing_support::WaitForChild(program.pid);
+    ASSERT_TRUE(status.has_value());
     ASSERT_TRUE(WIFEXITED(*status));
-    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    EXPECT_NE(WEXITSTATUS(*status), 0);
+    const std::string errors = program.ErrorText();
+    EXPECT_EQ(Count(errors, "std::runtime_error: the handler broke"), 1u) << errors;
     const Rows rows = StoredRows(L"Маша");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], L"Время начала работы с упражнением");
+}
+
+// A data folder under a plain file cannot be made: the workbook goes to the working directory, and the line says
+// where and why.
+TEST_F(WorkbookRunTest, AWorkbookThatCannotGoIntoTheDataFolderIsKeptInTheWorkingDirectoryAndSaidSo)
+{
+    const fs::path blocker = folder_ / "blocker";
+    WriteBytes(blocker, "a file, not a folder");
+    setenv("XDG_DATA_HOME", (blocker / "data").c_str(), 1);
+    const fs::path work = folder_ / "work";
+    fs::create_directory(work);
+    platform::DebugCapture capture;
+    {
+        const WorkingDirectory here(work);
+        StartGame(L"Маша");
+        CloseWithButton();
+        App::Release();
+        app_ = nullptr;
+    }
+
+    const fs::path kept = work / (platform::ToUtf8(kExerciseCaption) + ".xls");
+    ASSERT_TRUE(fs::exists(kept));
+    EXPECT_EQ(SheetRows(*ParseStrictly(ReadBytes(kept)), L"Маша").size(), 1u);
+    std::vector<std::wstring> lines;
+    for (const std::wstring& entry : capture.Entries())
+        if (entry.find(L"working directory") != std::wstring::npos)
+            lines.push_back(entry);
+    ASSERT_EQ(lines.size(), 1u) << platform::ToUtf8(capture.Text());
+    EXPECT_NE(lines[0].find(Wide(kept)), std::wstring::npos) << "the path used";
+    EXPECT_NE(lines[0].find(Wide(blocker / "data")), std::wstring::npos) << "the folder tried";
+    EXPECT_NE(lines[0].find(L"Not a directory"), std::wstring::npos) << "and why";
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 #include "tests/support/print_scheduler.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include <cups/cups.h>
 #include <fcntl.h>
@@ -32,29 +34,42 @@ printf '%s' "$3" > "$dir/job-$1.title"
 mv "$dir/.job-$1" "$dir/job-$1.pdf"
 )";
 
-// PDF goes through to the device unchanged ("-"); the driver only describes the page.
-constexpr const char* kMarginsDriver = R"ppd(*PPD-Adobe: "4.3"
-*FormatVersion: "4.3"
-*FileVersion: "1.0"
-*LanguageVersion: English
-*LanguageEncoding: ISOLatin1
-*PCFileName: "imtest.ppd"
-*Manufacturer: "Test"
-*Product: "(Test)"
-*ModelName: "Test Margins"
-*ShortNickName: "Test Margins"
-*NickName: "Test Margins"
-*PSVersion: "(3010.000) 0"
-*cupsFilter2: "application/pdf application/vnd.cups-pdf 0 -"
-*OpenUI *PageSize: PickOne
-*DefaultPageSize: Letter
-*PageSize Letter: "<</PageSize[612 792]>>setpagedevice"
-*CloseUI: *PageSize
-*DefaultImageableArea: Letter
-*ImageableArea Letter: "18 36 594 756"
-*DefaultPaperDimension: Letter
-*PaperDimension Letter: "612 792"
-)ppd";
+// PDF goes through to the device unchanged ("-"); the driver only describes the paper.
+std::string DriverText(PrintScheduler::Driver driver)
+{
+    struct Paper {
+        const char* name;
+        int width, height; // points
+    };
+    const Paper papers[] = { { "A4", 595, 842 }, { "Letter", 612, 792 } };
+    const bool letter = driver == PrintScheduler::Driver::kLetterWithMargins;
+    std::ostringstream ppd;
+    ppd << "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
+           "*LanguageEncoding: ISOLatin1\n*PCFileName: \"imtest.ppd\"\n*Manufacturer: \"Test\"\n"
+           "*Product: \"(Test)\"\n*ModelName: \"Test Paper\"\n*ShortNickName: \"Test Paper\"\n"
+           "*NickName: \"Test Paper\"\n*PSVersion: \"(3010.000) 0\"\n"
+           "*cupsFilter2: \"application/pdf application/vnd.cups-pdf 0 -\"\n"
+           "*OpenUI *PageSize: PickOne\n*DefaultPageSize: "
+        << (letter ? "Letter" : "A4") << "\n";
+    for (const Paper& p : papers)
+        ppd << "*PageSize " << p.name << ": \"<</PageSize[" << p.width << " " << p.height << "]>>setpagedevice\"\n";
+    ppd << "*CloseUI: *PageSize\n*DefaultImageableArea: " << (letter ? "Letter" : "A4") << "\n";
+    for (const Paper& p : papers) {
+        // Lower left and upper right corners of the printable area.
+        int x0 = 0, y0 = 0, x1 = p.width, y1 = p.height;
+        if (driver == PrintScheduler::Driver::kLetterWithMargins) {
+            x0 = 18, y0 = 36, x1 = p.width - 18, y1 = p.height - 36;
+        } else if (driver == PrintScheduler::Driver::kA4WithoutPrintableArea) {
+            std::swap(x0, x1);
+            std::swap(y0, y1);
+        }
+        ppd << "*ImageableArea " << p.name << ": \"" << x0 << " " << y0 << " " << x1 << " " << y1 << "\"\n";
+    }
+    ppd << "*DefaultPaperDimension: " << (letter ? "Letter" : "A4") << "\n";
+    for (const Paper& p : papers)
+        ppd << "*PaperDimension " << p.name << ": \"" << p.width << " " << p.height << "\"\n";
+    return ppd.str();
+}
 
 // Standard output goes to out_fd (or nowhere), standard error nowhere. The child ends with the test process,
 // even one that crashes, so no scheduler outlives its test.
@@ -179,8 +194,8 @@ void PrintScheduler::WriteConfiguration()
     WriteFile(folder_ / "cups-files.conf",
         "ServerRoot " + f + "\nRequestRoot " + f + "/spool\nTempDir " + f + "/spool/tmp\nCacheDir " + f
             + "/cache\nStateDir " + f + "/state\nServerBin " + f + "/bin\nDataDir /usr/share/cups\nAccessLog " + f
-            + "/log/access_log\nErrorLog " + f + "/log/error_log\nPageLog " + f + "/log/page_log\n"
-            + (geteuid() == 0 ? "User lp\nGroup lp\n" : "") + "FileDevice No\n",
+            + "/log/access_log\nErrorLog " + f + "/log/error_log\nPageLog " + f + "/log/page_log\nPrintcap " + f
+            + "/printcap\n" + (geteuid() == 0 ? "User lp\nGroup lp\n" : "") + "FileDevice No\n",
         readable);
     WriteFile(folder_ / "cupsd.conf",
         "LogLevel warn\nListen " + f
@@ -205,12 +220,12 @@ void PrintScheduler::AddQueue(const std::string& name)
     Admin({ "/usr/sbin/lpadmin", "-p", name, "-E", "-v", "imtest:" + (folder_ / "jobs" / name).string() });
 }
 
-void PrintScheduler::AddQueueWithMargins(const std::string& name)
+void PrintScheduler::AddQueue(const std::string& name, Driver driver)
 {
-    const fs::path driver = folder_ / (name + ".ppd");
-    WriteFile(driver, kMarginsDriver, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    const fs::path ppd = folder_ / (name + ".ppd");
+    WriteFile(ppd, DriverText(driver), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
     Admin({ "/usr/sbin/lpadmin", "-p", name, "-E", "-v", "imtest:" + (folder_ / "jobs" / name).string(), "-P",
-        driver.string() });
+        ppd.string() });
 }
 
 std::vector<fs::path> PrintScheduler::WaitForJobs(
@@ -245,6 +260,16 @@ std::string PrintScheduler::JobTitle(const fs::path& job)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+void PrintScheduler::SavePages(const fs::path& job, const std::string& name)
+{
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    const std::string full = test ? std::string(test->test_suite_name()) + "." + test->name() : "outside-a-test";
+    const char* kind = GTEST_FLAG_GET(filter) == full ? "case" : "whole";
+    const fs::path prefix = fs::current_path() / (full + "." + kind + "." + name);
+    EXPECT_EQ(Wait(Spawn({ "pdftoppm", "-png", "-r", "50", job.string(), prefix.string() })), 0)
+        << "no PNG pages from " << job;
+}
+
 std::string CaptureOutput(const std::vector<std::string>& args)
 {
     int fds[2];
@@ -272,6 +297,16 @@ int PdfPages(const fs::path& pdf)
     return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 7);
 }
 
+PdfSize PdfPageSize(const fs::path& pdf)
+{
+    const std::string info = CaptureOutput({ "pdfinfo", pdf.string() });
+    PdfSize size;
+    const size_t at = info.find("\nPage size:");
+    if (at != std::string::npos)
+        std::sscanf(info.c_str() + at + 11, " %lf x %lf", &size.width, &size.height);
+    return size;
+}
+
 std::vector<PdfWord> PdfWords(const fs::path& pdf)
 {
     const std::string html = CaptureOutput({ "pdftotext", "-bbox", pdf.string(), "-" });
@@ -288,4 +323,19 @@ std::vector<PdfWord> PdfWords(const fs::path& pdf)
                 page, std::stod(m.str(1)), std::stod(m.str(2)), std::stod(m.str(3)), std::stod(m.str(4)), m.str(5) });
     }
     return words;
+}
+
+std::string WordsOutside(const fs::path& pdf, double left, double top, double right, double bottom)
+{
+    const PdfSize sheet = PdfPageSize(pdf);
+    std::ostringstream outside;
+    int count = 0;
+    for (const PdfWord& w : PdfWords(pdf))
+        if (w.x_min < left || w.y_min < top || w.x_max > sheet.width - right || w.y_max > sheet.height - bottom)
+            if (++count <= 3)
+                outside << "\"" << w.text << "\" at (" << w.x_min << ", " << w.y_min << ")-(" << w.x_max << ", "
+                        << w.y_max << ") on page " << w.page + 1 << "; ";
+    if (count > 0)
+        outside << count << " words outside, on a sheet of " << sheet.width << " x " << sheet.height << " pt";
+    return outside.str();
 }

@@ -21,6 +21,7 @@ public:
     PrintScheduler& operator=(const PrintScheduler&) = delete;
 
     bool Running() const { return pid_ > 0; }
+    // A raw queue: it reports neither paper nor margins.
     void AddQueue(const std::string& name);
     // Queues in the order given, the last of them the default.
     void AddQueues(std::initializer_list<const char*> names)
@@ -29,8 +30,14 @@ public:
             AddQueue(name);
         SetDefault(*(names.end() - 1));
     }
-    // A queue with a small driver: US Letter with margins of 18 pt left and right, 36 pt top and bottom.
-    void AddQueueWithMargins(const std::string& name);
+    // What the small driver of a queue says: it offers A4 and US Letter, this one its default and no media option
+    // set, each size with the printable area given.
+    enum class Driver {
+        kLetterWithMargins, // margins of 18 pt left and right, 36 pt top and bottom
+        kA4WithoutMargins, // the whole sheet printable, as a driver that gives 0
+        kA4WithoutPrintableArea, // margins as large as the sheet: the area is inverted
+    };
+    void AddQueue(const std::string& name, Driver driver);
     void RemoveQueue(const std::string& name) { Admin({ "/usr/sbin/lpadmin", "-x", name }); }
     void SetDefault(const std::string& name) { Admin({ "/usr/sbin/lpadmin", "-d", name }); }
     void RejectJobs(const std::string& name) { Admin({ "/usr/sbin/cupsreject", name }); }
@@ -42,6 +49,9 @@ public:
     int JobCount(const std::string& queue, const char* which = "all") const;
     // The job name the device was given with a job file.
     static std::string JobTitle(const std::filesystem::path& job);
+    // Writes the job's pages as PNG files into the working directory, named after the running test, the kind of run
+    // (the case alone or the whole executable, which CTest may run at the same time) and the name given.
+    static void SavePages(const std::filesystem::path& job, const std::string& name);
 
     const std::filesystem::path& Folder() const { return folder_; }
 
@@ -62,9 +72,17 @@ std::string CaptureOutput(const std::vector<std::string>& args);
 // from the sheet's top-left corner (page counted from 0).
 std::string PdfText(const std::filesystem::path& pdf);
 int PdfPages(const std::filesystem::path& pdf);
+// Width and height of the first page in points; 0 when poppler cannot read the file.
+struct PdfSize {
+    double width = 0, height = 0;
+};
+PdfSize PdfPageSize(const std::filesystem::path& pdf);
 struct PdfWord {
     int page = 0;
     double x_min = 0, y_min = 0, x_max = 0, y_max = 0;
     std::string text;
 };
 std::vector<PdfWord> PdfWords(const std::filesystem::path& pdf);
+// The words of the PDF that come nearer an edge of their sheet than the margins given in points, described for a
+// failure message; empty when there are none.
+std::string WordsOutside(const std::filesystem::path& pdf, double left, double top, double right, double bottom);

@@ -45,15 +45,21 @@ TEST(PrintingTest, PrintersInTheSchedulersOrderWithItsDefaultAndTheirPages)
 {
     PrintScheduler scheduler;
     ASSERT_TRUE(scheduler.Running());
-    scheduler.AddQueueWithMargins("Kabinet-2");
-    scheduler.AddQueues({ "Kabinet-3", "Kabinet-1" });
+    scheduler.AddQueue("Kabinet-2", PrintScheduler::Driver::kLetterWithMargins);
+    scheduler.AddQueue("Kabinet-4", PrintScheduler::Driver::kA4WithoutPrintableArea);
+    scheduler.AddQueue("Kabinet-3", PrintScheduler::Driver::kA4WithoutMargins);
+    scheduler.AddQueue("Kabinet-1");
     scheduler.SetDefault("Kabinet-2");
-    EXPECT_EQ(PrinterNames(), (std::vector<std::wstring> { L"Kabinet-1", L"Kabinet-2", L"Kabinet-3" }));
+    EXPECT_EQ(PrinterNames(), (std::vector<std::wstring> { L"Kabinet-1", L"Kabinet-2", L"Kabinet-3", L"Kabinet-4" }));
     EXPECT_EQ(DefaultDevice().substr(0, 10), L"Kabinet-2,");
 
-    // 1/600 inch: A4 when the queue names no media; the driver's Letter with its margins taken off.
-    EXPECT_EQ(Page(L"Kabinet-1"), (std::vector<int> { 4961, 7016, 0, 0, 4961, 7016 }));
+    // 1/600 inch, sheet then margins then printable area. A queue reporting no paper prints on A4, a driver's
+    // default paper is taken, and a quarter inch stands for margins nobody states. The driver's margins are taken
+    // as given; those that leave no printable area as none.
+    EXPECT_EQ(Page(L"Kabinet-1"), (std::vector<int> { 4961, 7016, 150, 150, 4661, 6716 }));
     EXPECT_EQ(Page(L"Kabinet-2"), (std::vector<int> { 5100, 6600, 150, 300, 4800, 6000 }));
+    EXPECT_EQ(Page(L"Kabinet-3"), (std::vector<int> { 4958, 7017, 150, 150, 4658, 6717 }));
+    EXPECT_EQ(Page(L"Kabinet-4"), (std::vector<int> { 4961, 7016, 150, 150, 4661, 6716 }));
     HDC dc = CreateDCW(nullptr, L"Kabinet-1", nullptr, nullptr);
     TEXTMETRICW tm;
     ASSERT_TRUE(GetTextMetricsW(dc, &tm));

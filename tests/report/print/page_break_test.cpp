@@ -70,6 +70,50 @@ TEST_F(PageBreakTest, TheClosingEmptyRowOpensNoPageAndEveryRowIsPrinted)
     EXPECT_GE(PdfPages(PrintRuns(24, true, "long")), 3) << "the page is too tall to break the sheet";
 }
 
+TEST_F(PageBreakTest, ARowThatWouldReachThePagesEndOpensTheNextPage)
+{
+    // A printable height of exactly ten lines. The header line and the blank line take lines 1 and 2 (line n stands
+    // at y = n line heights); rows follow from line 3. After the row on line 8 the next would reach line 9, whose
+    // bottom touches the page's end: that row opens page 2 on line 1.
+    HDC probe = CreatePdfFileDC(platform::DefaultPage(), (folder / "probe.pdf").string());
+    ASSERT_NE(probe, nullptr);
+    TEXTMETRICW tm {};
+    GetTextMetricsW(probe, &tm);
+    DeleteDC(probe);
+    const int line = tm.tmHeight + tm.tmExternalLeading;
+    ASSERT_GT(line, 0);
+    const platform::PageSetup page { 4961, 300 + 10 * line, 150, 150, 150, 150 };
+
+    auto report = IMReport::Open(platform::FromUtf8((folder / "exact.xls").string()), L"Иванов");
+    for (int i = 1; i <= 8; ++i)
+        report->AddRow(L"Строка " + std::to_wstring(i), L"1", L"Number");
+    const fs::path pdf = folder / "exact.pdf";
+    HDC dc = CreatePdfFileDC(page, pdf.string());
+    ASSERT_NE(dc, nullptr);
+    ASSERT_EQ(GetDeviceCaps(dc, VERTRES), 10 * line);
+    report->Print(dc, { { L"Ученик", L"Иванов" } });
+    DeleteDC(dc);
+
+    // Each line's words in reading order: label, number, value.
+    const auto words = PdfWords(pdf);
+    auto row = [&](const std::string& number) -> const PdfWord* {
+        for (size_t i = 1; i < words.size(); ++i)
+            if (words[i - 1].text == "Строка" && words[i].text == number)
+                return &words[i - 1];
+        return nullptr;
+    };
+    ASSERT_EQ(PdfPages(pdf), 2);
+    ASSERT_FALSE(words.empty());
+    const PdfWord* sixth = row("6");
+    const PdfWord* seventh = row("7");
+    ASSERT_TRUE(sixth && seventh);
+    const double points_per_line = line * 72.0 / platform::kPrintDpi;
+    EXPECT_EQ(sixth->page, 0);
+    EXPECT_NEAR(sixth->y_min - words.front().y_min, 7 * points_per_line, 0.5) << "the lowest row is not on line 8";
+    EXPECT_EQ(seventh->page, 1) << "the row that would reach the page's end stayed on it";
+    EXPECT_NEAR(seventh->y_min, words.front().y_min, 0.5) << "page 2 does not start on line 1";
+}
+
 TEST_F(PageBreakTest, APageWithoutPrintableAreaHasNoContext)
 {
     EXPECT_EQ(CreatePdfFileDC(platform::PageSetup { 600, 600, 300, 0, 300, 0 }, (folder / "x.pdf").string()), nullptr);

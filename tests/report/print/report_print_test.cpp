@@ -1,5 +1,6 @@
 // The pupil's sheet on paper: printed through a private scheduler on a queue whose printable area lies inside the
 // sheet, and read back from the PDF the queue's device received.
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -20,7 +21,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(scheduler.Running());
-        scheduler.AddQueueWithMargins("Kabinet-1");
+        scheduler.AddQueue("Kabinet-1", PrintScheduler::Driver::kLetterWithMargins);
         dc = CreateDCW(nullptr, L"Kabinet-1", nullptr, nullptr);
         ASSERT_NE(dc, nullptr);
         TEXTMETRICW tm;
@@ -35,11 +36,11 @@ protected:
     {
         return IMReport::Open(platform::FromUtf8((scheduler.Folder() / file).string()), pupil);
     }
-    fs::path Print(IMReport& report)
+    fs::path Print(IMReport& report, HDC on = nullptr, const std::string& queue = "Kabinet-1")
     {
-        report.Print(
-            dc, { { L"Номер ЦОР", L"04271" }, { L"Название", L"Игра «Тумбилиада»" }, { L"Ученик", L"Иванов" } });
-        const auto jobs = scheduler.WaitForJobs("Kabinet-1", 1);
+        report.Print(on ? on : dc,
+            { { L"Номер ЦОР", L"04271" }, { L"Название", L"Игра «Тумбилиада»" }, { L"Ученик", L"Иванов" } });
+        const auto jobs = scheduler.WaitForJobs(queue, 1);
         return jobs.size() == 1 ? jobs[0] : fs::path();
     }
     // Device units on the printable area to points on the sheet.
@@ -158,6 +159,27 @@ TEST_F(ReportPrintTest, ASheetThatFillsThreePagesExactlyPrintsThree)
     EXPECT_NEAR(on_page(1).front()->y_min, Find(words, "Название")->y_min, 0.5);
     ASSERT_FALSE(on_page(2).empty());
     EXPECT_EQ(on_page(2).back()->text, std::to_string(rows));
+}
+
+TEST_F(ReportPrintTest, AQueueWhoseDriverLeavesNothingPrintablePrintsInsideTheSheet)
+{
+    scheduler.AddQueue("Kabinet-2", PrintScheduler::Driver::kA4WithoutPrintableArea);
+    HDC broken = CreateDCW(nullptr, L"Kabinet-2", nullptr, nullptr);
+    ASSERT_NE(broken, nullptr);
+    EXPECT_GT(GetDeviceCaps(broken, HORZRES), 0);
+    EXPECT_GT(GetDeviceCaps(broken, VERTRES), 0);
+    auto report = Open("book.xls", L"Иванов");
+    for (int i = 1; i <= 5; ++i)
+        report->AddRow(L"Строка " + std::to_wstring(i), std::to_wstring(i), L"Number");
+    const fs::path pdf = Print(*report, broken, "Kabinet-2");
+    DeleteDC(broken);
+    ASSERT_FALSE(pdf.empty());
+
+    EXPECT_EQ(PdfPages(pdf), 1);
+    const auto words = PdfWords(pdf);
+    EXPECT_EQ(std::count_if(words.begin(), words.end(), [](const PdfWord& w) { return w.text == "Строка"; }), 5);
+    EXPECT_NE(Find(words, "Название"), nullptr);
+    EXPECT_EQ(WordsOutside(pdf, 18, 18, 18, 18), ""); // the quarter inch every printer prints inside
 }
 
 TEST_F(ReportPrintTest, ASheetWithoutRowsPrintsTheHeaderOnOnePageAndOneWithoutTableNothing)
