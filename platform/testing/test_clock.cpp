@@ -72,7 +72,7 @@ void TestClock::RemoveListener(int id)
 
 TestClock* TestClock::Current()
 {
-    return static_cast<TestClock*>(g_manual_clock.load());
+    return dynamic_cast<TestClock*>(g_manual_clock.load());
 }
 
 } // namespace platform
