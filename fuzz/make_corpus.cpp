@@ -129,6 +129,14 @@ void Workbooks(const fs::path& resaved)
     Write("workbook", "resaved-elsewhere",
         WorkbookInput(ReadFile(resaved), { "\x98\xB2\xB0\xBD\xBE\xB2", "x", "1", "Number", "" }));
     Write("workbook", "no-file", WorkbookInput("", row));
+    // Counts of more digits than any whole number holds, written by another tool or by hand.
+    Write("workbook", "endless-extents",
+        WorkbookInput("<?xml version=\"1.0\"?><Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\" "
+                      "xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\"><Worksheet ss:Name=\"Pupil\">"
+                      "<Table ss:ExpandedColumnCount=\"99999999999999999999\" "
+                      "ss:ExpandedRowCount=\"9999999999999999999\"><Row ss:Index=\"18446744073709551617\" "
+                      "ss:Span=\"99999999999999999999\"/></Table></Worksheet></Workbook>",
+            row));
 }
 
 // Page metrics, the number of header pairs, then the texts separated by zero bytes.

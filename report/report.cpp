@@ -1,5 +1,7 @@
 #include "report/report.h"
 
+#include <chrono>
+#include <filesystem>
 #include <stdexcept>
 
 #include <xercesc/dom/DOMException.hpp>
@@ -35,6 +37,9 @@ std::string DiskPath(const std::wstring& path)
         throw std::invalid_argument("the file name holds a zero character");
     return platform::ToUtf8(path);
 }
+
+// Long enough for any other copy's save to end; a copy that holds the workbook longer is stuck.
+constexpr auto kLockWait = std::chrono::seconds(3);
 
 void Diagnose(const std::wstring& text)
 {
@@ -91,117 +96,154 @@ std::unique_ptr<IMReport> IMReport::Open(std::wstring path, std::wstring sheetNa
         [&] {
             report->library_ = std::make_unique<Library>();
             report->implementation_ = DOMImplementationRegistry::getDOMImplementation(u"LS");
-            if (!report->implementation_ || !report->Load())
+            if (!report->implementation_) {
+                error = "the XML library has no serialiser";
                 return false;
-            report->FindOrAddWorksheet();
+            }
+            const std::string disk = DiskPath(report->filePath_);
+            report::RemoveLeftoverTemporaries(disk);
+            report::WorkbookLock lock(disk, kLockWait);
+            report->document_ = report->ReadStored(disk, lock.Held(), error);
+            if (!report->document_)
+                return false;
+            report->worksheet_ = report->FindOrAddWorksheet(*report->document_);
             return true;
         },
         error);
     if (opened)
         return report;
-    if (!error.empty())
-        Diagnose(L"Report: the XML library failed: " + platform::FromUtf8(error));
+    Diagnose(L"Report: " + platform::FromUtf8(error) + L"; no report this time");
     return nullptr;
 }
 
-bool IMReport::Load()
+report::DocumentPtr IMReport::ReadStored(const std::string& path, bool mayMoveAside, std::string& error)
 {
-    const std::string path = DiskPath(filePath_);
-    report::RemoveLeftoverTemporaries(path);
     report::FileContents file = report::ReadWholeFile(path);
     if (file.status == report::ReadStatus::Missing)
-        return StartFromTemplate();
-    std::string error = file.error;
+        return EmptyWorkbook(error);
+    std::string why = file.error;
     if (file.status == report::ReadStatus::Read) {
-        document_ = report::ParseWorkbook(file.bytes.data(), file.bytes.size(), error);
-        if (document_)
-            return true;
+        if (auto document = report::ParseWorkbook(file.bytes.data(), file.bytes.size(), why))
+            return document;
+    }
+    const std::wstring damaged
+        = L"Report: \"" + platform::FromUtf8(path) + L"\" does not parse (" + platform::FromUtf8(why) + L"); ";
+    // Only a copy holding the lock may move it: another copy may be replacing it this moment.
+    if (!mayMoveAside) {
+        Diagnose(damaged + L"another copy of the program holds it, starting an empty workbook");
+        return EmptyWorkbook(error);
     }
     std::string movedTo, moveError;
     if (!report::MoveAside(path, movedTo, moveError)) {
-        Diagnose(L"Report: cannot read \"" + platform::FromUtf8(path) + L"\" (" + platform::FromUtf8(error)
-            + L") nor move it aside (" + platform::FromUtf8(moveError) + L"); no report this time");
-        return false;
+        error = "cannot read \"" + path + "\" (" + why + ") nor move it aside (" + moveError + ")";
+        return nullptr;
     }
-    Diagnose(L"Report: \"" + platform::FromUtf8(path) + L"\" does not parse (" + platform::FromUtf8(error)
-        + L"); kept as \"" + platform::FromUtf8(movedTo) + L"\", starting an empty workbook");
-    return StartFromTemplate();
+    Diagnose(damaged + L"kept as \"" + platform::FromUtf8(movedTo) + L"\", starting an empty workbook");
+    return EmptyWorkbook(error);
 }
 
-bool IMReport::StartFromTemplate()
+report::DocumentPtr IMReport::EmptyWorkbook(std::string& error)
 {
-    std::string error;
-    document_ = report::ParseWorkbook(kEmptyWorkbook, kEmptyWorkbookLength, error);
-    if (!document_)
-        Diagnose(L"Report: the empty workbook does not parse: " + platform::FromUtf8(error));
-    return document_ != nullptr;
+    std::string why;
+    report::DocumentPtr document = report::ParseWorkbook(kEmptyWorkbook, kEmptyWorkbookLength, why);
+    if (!document)
+        error = "the empty workbook does not parse: " + why;
+    return document;
 }
 
-void IMReport::FindOrAddWorksheet()
+DOMElement* IMReport::FindOrAddWorksheet(DOMDocument& document) const
 {
     const std::u16string name = report::DocumentText(::WidenString(sheetName_));
-    DOMElement* workbook = document_->getDocumentElement();
+    DOMElement* workbook = document.getDocumentElement();
     for (DOMElement* sheet : report::SpreadsheetChildren(*workbook, u"Worksheet")) {
         const XMLCh* sheetName = report::SpreadsheetAttribute(*sheet, u"Name");
-        if (sheetName && name == sheetName) {
-            worksheet_ = sheet;
-            return;
-        }
+        if (sheetName && name == sheetName)
+            return sheet;
     }
-    worksheet_ = report::AppendSpreadsheetElement(*workbook, u"Worksheet");
-    report::SetSpreadsheetAttribute(*worksheet_, u"Name", name.c_str());
-    DOMElement* table = report::AppendSpreadsheetElement(*worksheet_, u"Table");
+    DOMElement* worksheet = report::AppendSpreadsheetElement(*workbook, u"Worksheet");
+    report::SetSpreadsheetAttribute(*worksheet, u"Name", name.c_str());
+    DOMElement* table = report::AppendSpreadsheetElement(*worksheet, u"Table");
     for (const char16_t* width : { u"240", u"96" }) {
         DOMElement* column = report::AppendSpreadsheetElement(*table, u"Column");
         report::SetSpreadsheetAttribute(*column, u"AutoFitWidth", u"0");
         report::SetSpreadsheetAttribute(*column, u"Width", width);
     }
+    return worksheet;
 }
 
-DOMElement* IMReport::Table()
+void IMReport::WriteRow(DOMElement& worksheet, const Row& row)
 {
-    if (DOMElement* table = report::FirstSpreadsheetChild(*worksheet_, u"Table"))
-        return table;
-    return report::AppendSpreadsheetElement(*worksheet_, u"Table");
-}
-
-DOMElement* IMReport::AppendRow(int cells)
-{
-    DOMElement* table = Table();
-    report::WidenTable(*table, cells);
-    return report::AppendSpreadsheetElement(*table, u"Row");
+    DOMElement* table = report::FirstSpreadsheetChild(worksheet, u"Table");
+    if (!table)
+        table = report::AppendSpreadsheetElement(worksheet, u"Table");
+    const std::pair<const std::wstring&, std::u16string> cells[] = {
+        { row.label, u"String" },
+        { row.value, report::DocumentText(row.type) },
+    };
+    report::WidenTable(*table, row.empty ? 0 : long(std::size(cells)));
+    DOMElement* element = report::AppendSpreadsheetElement(*table, u"Row");
+    if (row.empty)
+        return;
+    for (const auto& [text, dataType] : cells) {
+        DOMElement* cell = report::AppendSpreadsheetElement(*element, u"Cell");
+        DOMElement* data = report::AppendSpreadsheetElement(*cell, u"Data");
+        report::SetSpreadsheetAttribute(*data, u"Type", dataType.c_str());
+        data->appendChild(worksheet.getOwnerDocument()->createTextNode(report::DocumentText(text).c_str()));
+    }
 }
 
 void IMReport::AddRow(std::wstring label, std::wstring value, std::wstring type)
 {
-    const std::pair<const std::wstring&, std::u16string> cells[] = {
-        { label, u"String" },
-        { value, report::DocumentText(type) },
-    };
-    DOMElement* row = AppendRow(std::size(cells));
-    for (const auto& [text, dataType] : cells) {
-        DOMElement* cell = report::AppendSpreadsheetElement(*row, u"Cell");
-        DOMElement* data = report::AppendSpreadsheetElement(*cell, u"Data");
-        report::SetSpreadsheetAttribute(*data, u"Type", dataType.c_str());
-        data->appendChild(document_->createTextNode(report::DocumentText(text).c_str()));
-    }
+    unsaved_.push_back(Row { std::move(label), std::move(value), std::move(type) });
+    WriteRow(*worksheet_, unsaved_.back());
 }
 
 void IMReport::AddEmptyRow()
 {
-    AppendRow(0);
+    Row row;
+    row.empty = true;
+    unsaved_.push_back(std::move(row));
+    WriteRow(*worksheet_, unsaved_.back());
 }
 
-std::string IMReport::Serialise() const
+std::string IMReport::Serialise(DOMDocument& document) const
 {
     auto* ls = static_cast<DOMImplementationLS*>(implementation_);
     Released<DOMLSSerializer> serializer(ls->createLSSerializer());
     Released<DOMLSOutput> output(ls->createLSOutput());
     MemBufFormatTarget target;
     output->setByteStream(&target);
-    if (!serializer->write(document_.get(), output.get()))
+    if (!serializer->write(&document, output.get()))
         throw std::runtime_error("the workbook could not be serialised");
     return std::string(reinterpret_cast<const char*>(target.getRawBuffer()), target.getLen());
+}
+
+// Save As may be given the own workbook's name, and must then keep the other copies' rows too.
+bool IMReport::IsOwnFile(const std::wstring& path) const
+{
+    std::error_code error;
+    return path == filePath_ || std::filesystem::equivalent(DiskPath(path), DiskPath(filePath_), error);
+}
+
+bool IMReport::SaveOwn(const std::string& path, std::string& error)
+{
+    report::WorkbookLock lock(path, kLockWait);
+    if (!lock.Held()) {
+        error = lock.Error();
+        return false;
+    }
+    report::DocumentPtr merged = ReadStored(path, true, error);
+    if (!merged)
+        return false;
+    DOMElement* worksheet = FindOrAddWorksheet(*merged);
+    for (const Row& row : unsaved_)
+        WriteRow(*worksheet, row);
+    if (!report::ReplaceFile(path, Serialise(*merged), error))
+        return false;
+    document_ = std::move(merged);
+    worksheet_ = worksheet;
+    unsaved_.clear();
+    return true;
 }
 
 bool IMReport::Save(std::wstring path)
@@ -211,10 +253,13 @@ bool IMReport::Save(std::wstring path)
     bool saved = Guarded(
         [&] {
             target = path.empty() ? filePath_ : path;
-            if (!target.empty())
-                return report::ReplaceFile(DiskPath(target), Serialise(), error);
-            error = "no file name";
-            return false;
+            if (target.empty()) {
+                error = "no file name";
+                return false;
+            }
+            if (IsOwnFile(target))
+                return SaveOwn(DiskPath(target), error);
+            return report::ReplaceFile(DiskPath(target), Serialise(*document_), error);
         },
         error);
     if (!saved) {

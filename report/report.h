@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
@@ -29,9 +30,12 @@ public:
     void AddRow(std::wstring label, std::wstring value, std::wstring type);
     void AddEmptyRow();
 
-    // Writes the whole workbook to path, or to the report's own path when path is empty; the own path never
-    // changes. Paths reach the file system exactly as given (UTF-8). The stored file is replaced only by a complete new
-    // one. Never throws: false (with one diagnostic line) when the file was not written.
+    // Saves to the report's own path when path is empty or names it: under the workbook lock, the rows added since the
+    // last such save join the pupil's sheet of the workbook as it is on disk now, so rows other copies of the
+    // program saved meanwhile stay; the report then holds that merged workbook. Any other path gets the whole
+    // workbook as the report holds it; the own path never changes. Paths reach the file system exactly as given
+    // (UTF-8). A stored file is replaced only by a complete new one. Never throws: false (with one diagnostic line)
+    // when the file was not written; unsaved rows then wait for the next save.
     bool Save(std::wstring path);
 
     // Prints the pupil's worksheet on the printer context as one job: the header pairs in key order, a blank line,
@@ -50,18 +54,28 @@ public:
 private:
     class Library;
 
+    // A row as added: no cells when it is an empty row.
+    struct Row {
+        std::wstring label, value, type;
+        bool empty = false;
+    };
+
     IMReport(std::wstring path, std::wstring sheetName);
-    bool Load();
-    bool StartFromTemplate();
-    void FindOrAddWorksheet();
-    xercesc::DOMElement* Table();
-    // A new row at the end of the table, whose declared extent grows to take it and its cells.
-    xercesc::DOMElement* AppendRow(int cells);
-    std::string Serialise() const;
+    // The workbook stored at path as it is now, or an empty one when there is none. One that does not parse is moved
+    // aside when mayMoveAside, else left for a later save. Null (said once) when nothing can be had.
+    report::DocumentPtr ReadStored(const std::string& path, bool mayMoveAside, std::string& error);
+    report::DocumentPtr EmptyWorkbook(std::string& error);
+    xercesc::DOMElement* FindOrAddWorksheet(xercesc::DOMDocument& document) const;
+    // Appends the row at the end of the worksheet's table, whose declared extent grows to take it and its cells.
+    static void WriteRow(xercesc::DOMElement& worksheet, const Row& row);
+    bool IsOwnFile(const std::wstring& path) const;
+    bool SaveOwn(const std::string& path, std::string& error);
+    std::string Serialise(xercesc::DOMDocument& document) const;
 
     std::unique_ptr<Library> library_; // outlives the document
     report::DocumentPtr document_;
     xercesc::DOMElement* worksheet_ = nullptr;
+    std::vector<Row> unsaved_; // added since the last save to the own path, in order
     std::wstring filePath_; // kept exact: a narrowed path would name another file
     std::string sheetName_;
     xercesc::DOMImplementation* implementation_ = nullptr;

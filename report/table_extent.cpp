@@ -23,7 +23,9 @@ long Number(const XMLCh* text)
     for (const XMLCh* c = text; *c; ++c) {
         if (*c < u'0' || *c > u'9')
             return -1;
-        value = std::min(kLargest, value * 10 + (*c - u'0'));
+        const long digit = *c - u'0';
+        // Clamped before it could overflow: a count of twenty digits is as good as endless.
+        value = value > (kLargest - digit) / 10 ? kLargest : value * 10 + digit;
     }
     return value;
 }
@@ -58,7 +60,7 @@ void WidenTable(DOMElement& table, long cells)
 {
     // Counting the rows walks the whole sheet: only a table that declares its row count needs it.
     if (SpreadsheetAttribute(table, u"ExpandedRowCount"))
-        Raise(table, u"ExpandedRowCount", LastRowNumber(table) + 1);
+        Raise(table, u"ExpandedRowCount", std::min(kLargest, LastRowNumber(table) + 1));
     if (cells > 0)
         Raise(table, u"ExpandedColumnCount", cells);
 }

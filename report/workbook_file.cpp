@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,6 +16,18 @@
 
 namespace report {
 namespace {
+
+std::function<void(const FileStep&)>& Recorder()
+{
+    static std::function<void(const FileStep&)> recorder;
+    return recorder;
+}
+
+void Done(const char* call, const std::string& path, const std::string& to = {})
+{
+    if (Recorder())
+        Recorder()(FileStep { call, path, to });
+}
 
 std::string ErrnoText(const char* step)
 {
@@ -89,7 +102,8 @@ void SyncFolder(const std::string& path)
     int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
-    ::fsync(fd);
+    if (::fsync(fd) == 0)
+        Done("fsync", FolderOf(path));
     ::close(fd);
 }
 
@@ -196,6 +210,7 @@ FileContents ReadWholeFile(const std::string& path)
         contents.bytes.clear();
     } else {
         contents.status = ReadStatus::Read;
+        Done("read", path);
     }
     if (fd >= 0)
         ::close(fd);
@@ -214,14 +229,20 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& e
     bool ok = WriteAll(fd, bytes);
     if (!ok)
         error = ErrnoText("write");
+    else
+        Done("write", temporary);
     if (ok && ::fsync(fd) != 0) {
         ok = false;
         error = ErrnoText("fsync");
+    } else if (ok) {
+        Done("fsync", temporary);
     }
     // Renamed while still open and locked, so no other save takes it for a leftover in between.
     if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
         ok = false;
         error = ErrnoText("rename");
+    } else if (ok) {
+        Done("rename", temporary, path);
     }
     if (!ok)
         ::unlink(temporary.c_str());
@@ -229,6 +250,60 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& e
     if (ok)
         SyncFolder(path);
     return ok;
+}
+
+WorkbookLock::WorkbookLock(const std::string& path, std::chrono::milliseconds wait)
+    : name_(FolderOf(path) + "/.report.lock")
+{
+    const auto until = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        int fd = ::open(name_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            error_ = ErrnoText("lock");
+            return;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            // The copy that held it before may have removed the file in between: only the file under the name
+            // counts.
+            struct stat held, named;
+            if (::fstat(fd, &held) == 0 && ::stat(name_.c_str(), &named) == 0 && held.st_dev == named.st_dev
+                && held.st_ino == named.st_ino) {
+                fd_ = fd;
+                Done("lock", name_);
+                return;
+            }
+            ::close(fd);
+            continue;
+        }
+        const int reason = errno;
+        ::close(fd);
+        if (reason != EWOULDBLOCK && reason != EINTR) {
+            errno = reason;
+            error_ = ErrnoText("lock");
+            return;
+        }
+        if (std::chrono::steady_clock::now() >= until) {
+            error_ = "another copy of the program holds the workbook";
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+WorkbookLock::~WorkbookLock()
+{
+    if (fd_ < 0)
+        return;
+    // Removed while still held, so a copy that opens the name afterwards makes a fresh file and never shares a
+    // lock on the removed one.
+    ::unlink(name_.c_str());
+    ::close(fd_);
+    Done("unlock", name_);
+}
+
+void RecordFileSteps(std::function<void(const FileStep&)> recorder)
+{
+    Recorder() = std::move(recorder);
 }
 
 bool MoveAside(const std::string& path, std::string& movedTo, std::string& error)

@@ -2,6 +2,8 @@
 // Paths are UTF-8.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +28,38 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& e
 // Removes the temporary files that saves into path's folder left behind when their process was killed. A file whose
 // process still runs, or that a save still holds, stays.
 void RemoveLeftoverTemporaries(const std::string& path);
+
+// The exclusive advisory lock every copy of the program takes around reading and replacing a workbook, so that no
+// copy's save drops the rows another copy saved. It is held on a lock file in the workbook's folder, which goes
+// when the lock is given up.
+class WorkbookLock {
+public:
+    // Waits up to wait for a copy that holds the lock. Held() says whether it was had, Error() why not.
+    WorkbookLock(const std::string& path, std::chrono::milliseconds wait);
+    ~WorkbookLock();
+
+    WorkbookLock(const WorkbookLock&) = delete;
+    WorkbookLock& operator=(const WorkbookLock&) = delete;
+
+    bool Held() const { return fd_ >= 0; }
+    const std::string& Error() const { return error_; }
+
+private:
+    std::string name_;
+    std::string error_;
+    int fd_ = -1;
+};
+
+// A file-system step once it is done: "lock", "read", "write", "fsync", "rename" (path renamed to to) or "unlock",
+// on a file or a folder. Recorded so that a test can see the order a save's steps reach the disk in.
+struct FileStep {
+    std::string call;
+    std::string path;
+    std::string to;
+    bool operator==(const FileStep&) const = default;
+};
+// Every step done from now on goes to recorder; an empty one stops recording. Not for use while saves run.
+void RecordFileSteps(std::function<void(const FileStep&)> recorder);
 
 // Renames path to path + ".broken-YYYYMMDD-HHMMSS" (local time), never over an existing file: when that name is
 // taken, "-2", "-3", ... is appended. Gives the new name.

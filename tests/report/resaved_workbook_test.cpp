@@ -78,4 +78,22 @@ TEST_F(WorkbookTest, AttributesOfANewSheetAreBoundWhereTheFileBindsNoPrefix)
     EXPECT_EQ(Count(bytes, "<Worksheet "), 1u);
 }
 
+TEST_F(WorkbookTest, CountsTooLargeForAnyTableStayAsWritten)
+{
+    const auto file = folder_ / "book.xls";
+    const std::string extent
+        = "ss:ExpandedColumnCount=\"99999999999999999999\" ss:ExpandedRowCount=\"9999999999999999999\"";
+    WriteBytes(file,
+        "<?xml version=\"1.0\"?><Workbook xmlns=\"urn:schemas-microsoft-com:office:spreadsheet\" "
+        "xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\"><Worksheet ss:Name=\"Z\"><Table "
+            + extent
+            + "><Row ss:Index=\"18446744073709551617\" ss:Span=\"99999999999999999999\"><Cell><Data "
+              "ss:Type=\"String\">far</Data></Cell></Row></Table></Worksheet></Workbook>");
+    RecordRun(file, L"Z", L"Запуск", L"первый");
+
+    const std::string bytes = ReadBytes(file);
+    EXPECT_NE(bytes.find(extent), std::string::npos);
+    EXPECT_EQ(SheetRows(*ParseStrictly(bytes), L"Z"), (Rows { { L"far" }, { L"Запуск", L"первый" } }));
+}
+
 } // namespace

@@ -79,6 +79,24 @@ INSTANTIATE_TEST_SUITE_P(Kinds, DamagedWorkbook,
             "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]><Workbook>&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;</Workbook>" }),
     [](const testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
+TEST_F(WorkbookTest, AWorkbookDamagedWhileOpenIsKeptAsideByTheNextSave)
+{
+    auto file = folder_ / "book.xls";
+    RecordRun(file, L"Новый", L"Запуск", L"первый");
+    auto report = IMReport::Open(Wide(file), L"Новый");
+    ASSERT_TRUE(report);
+    WriteBytes(file, "<Workbook>");
+
+    platform::DebugCapture capture;
+    report->AddRow(L"Запуск", L"второй", L"String");
+    ASSERT_TRUE(report->Save(L""));
+    EXPECT_EQ(capture.Entries().size(), 1u);
+    EXPECT_EQ(SheetRows(*ParseStrictly(ReadBytes(file)), L"Новый"),
+        (std::vector<std::vector<std::wstring>> { { L"Запуск", L"второй" } }));
+    std::filesystem::remove(file);
+    EXPECT_EQ(ReadBytes(OnlyBrokenCopy(folder_)), "<Workbook>");
+}
+
 TEST_F(WorkbookTest, UnreadableWorkbookThatCannotBeMovedGivesNoReport)
 {
     // Room for the name, not for the name with the ".broken-" suffix.

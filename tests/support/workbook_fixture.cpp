@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/dom/DOMImplementation.hpp>
 #include <xercesc/dom/DOMNodeList.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
@@ -96,14 +97,35 @@ report::DocumentPtr ParseStrictly(const std::string& bytes)
     parser.setLoadExternalDTD(false);
     MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes.data()), bytes.size(), "saved");
     parser.parse(source);
+    EXPECT_FALSE(bytes.empty()) << "no saved workbook: the file is missing or empty";
     EXPECT_EQ(parser.getErrorCount(), 0u);
-    return report::DocumentPtr(parser.adoptDocument());
+    report::DocumentPtr document(parser.adoptDocument());
+    // Never null, so that a test goes on to fail on what the workbook lacks instead of crashing.
+    if (!document)
+        document.reset(DOMImplementation::getImplementation()->createDocument());
+    return document;
 }
+
+namespace {
+
+// The workbook's root element; a failure naming it, and nothing, when the document has none.
+const DOMElement* Root(const DOMDocument& document)
+{
+    const DOMElement* root = document.getDocumentElement();
+    if (!root)
+        ADD_FAILURE() << "the saved workbook has no root element (Workbook)";
+    return root;
+}
+
+} // namespace
 
 std::vector<std::wstring> SheetNames(const DOMDocument& document)
 {
     std::vector<std::wstring> names;
-    for (DOMElement* sheet : Children(*document.getDocumentElement(), u"Worksheet"))
+    const DOMElement* root = Root(document);
+    if (!root)
+        return names;
+    for (DOMElement* sheet : Children(*root, u"Worksheet"))
         names.push_back(report::WideOf(sheet->getAttributeNS(kSpreadsheetNs, u"Name")));
     return names;
 }
@@ -113,7 +135,10 @@ namespace {
 std::vector<std::vector<std::wstring>> SheetCells(const DOMDocument& document, const std::wstring& sheet, bool types)
 {
     std::vector<std::vector<std::wstring>> rows;
-    for (DOMElement* worksheet : Children(*document.getDocumentElement(), u"Worksheet")) {
+    const DOMElement* root = Root(document);
+    if (!root)
+        return rows;
+    for (DOMElement* worksheet : Children(*root, u"Worksheet")) {
         if (report::WideOf(worksheet->getAttributeNS(kSpreadsheetNs, u"Name")) != sheet)
             continue;
         for (DOMElement* row : Children(*worksheet, u"Row")) {
