@@ -3,8 +3,9 @@
 #include "app/core/program.h"
 #include "assets/embedded_assets.h"
 #include "platform/sdl/display_check.h"
+#include "platform/sdl/sdl_audio_output.h"
 #include "platform/sdl/sdl_backend.h"
-#include "platform/termination.h"
+#include "platform/system/termination.h"
 
 int main()
 {
@@ -16,5 +17,6 @@ int main()
         return 1;
     RegisterEmbeddedAssets();
     platform::InstallSdlWindowBackend();
+    platform::InstallSdlAudioOutput();
     return RunExercise();
 }

@@ -55,7 +55,8 @@ target_link_libraries(im_test_flags INTERFACE im_build_flags)
 add_library(im_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/support/fresh_process.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/support/own_folder.cpp)
-target_link_libraries(im_test_main PUBLIC im_build_flags im_platform GTest::gtest GTest::gmock PRIVATE im_test_flags)
+target_link_libraries(im_test_main PUBLIC im_build_flags im_platform im_platform_testing GTest::gtest GTest::gmock
+                      PRIVATE im_test_flags)
 # The outside headers that nearly every test parses, compiled once for all the tests (im_test_pch).
 target_precompile_headers(im_test_main PRIVATE <gtest/gtest.h> <boost/signals2/signal.hpp> <boost/bind/bind.hpp>
                           <boost/function.hpp> <algorithm> <filesystem> <functional> <string> <vector>)

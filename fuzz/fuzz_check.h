@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "platform/testing/debug_capture.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 
 inline void FuzzCheck(bool holds, const char* target, const char* what, const platform::DebugCapture& said)
 {

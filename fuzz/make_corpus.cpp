@@ -12,7 +12,7 @@
 #include <xercesc/util/PlatformUtils.hpp>
 
 #include "assets/tools/theora_clip_writer.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "report/report.h"
 #include "tests/engine/resources/images/test_images.h"
 #include "tests/engine/sound/vorbis_tone.h"

@@ -28,7 +28,7 @@
 #include "fuzz/scratch_folder.h"
 #include "platform/print/printer_dc.h"
 #include "platform/testing/debug_capture.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "report/report.h"
 
 namespace {

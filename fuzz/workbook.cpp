@@ -19,7 +19,7 @@
 #include "fuzz/fuzz_texts.h"
 #include "fuzz/scratch_folder.h"
 #include "platform/testing/debug_capture.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "report/report.h"
 #include "report/spreadsheet_names.h"
 

@@ -17,8 +17,8 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
 
-#include "platform/debug_output.h"
-#include "platform/utf8.h"
+#include "platform/system/debug_output.h"
+#include "platform/text/utf8.h"
 #include "report/code_page.h"
 #include "report/spreadsheet_names.h"
 #include "report/table_extent.h"
@@ -43,7 +43,7 @@ constexpr auto kLockWait = std::chrono::seconds(3);
 
 void Diagnose(const std::wstring& text)
 {
-    OutputDebugStringW(text.c_str());
+    platform::TellUser(text);
 }
 
 template <class T> struct Releaser {

@@ -10,7 +10,7 @@
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMImplementation.hpp>
 
-#include "platform/gdi_font.h"
+#include "platform/fonts/gdi_font.h"
 #include "report/workbook_parser.h"
 
 class IMReport {

@@ -3,8 +3,8 @@
 
 #include <xercesc/dom/DOMElement.hpp>
 
-#include "platform/debug_output.h"
 #include "platform/print/printer_dc.h"
+#include "platform/system/debug_output.h"
 #include "report/report.h"
 #include "report/spreadsheet_names.h"
 #include "report/xml_text.h"
@@ -96,6 +96,6 @@ void IMReport::Print(HDC dc, std::map<std::wstring, std::wstring> header)
         EndDoc(dc);
     } catch (...) {
         // Errors of the XML library stop here. The job stays open: deleting the context cancels it.
-        OutputDebugStringW(L"Report: printing stopped by an error");
+        platform::TellUser(L"Report: printing stopped by an error");
     }
 }

@@ -1,6 +1,6 @@
 #include "report/xml_text.h"
 
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "report/code_page.h"
 
 namespace report {

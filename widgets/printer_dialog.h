@@ -2,7 +2,7 @@
 // handlers the opener connects (ConnectDialogConfirm) and a Close button.
 #pragma once
 
-#include "platform/gdi_font.h"
+#include "platform/fonts/gdi_font.h"
 #include "widgets/list.h"
 #include "widgets/standard_dialog.h"
 

@@ -6,7 +6,7 @@
 #include "app/core/voice_once.h"
 #include "app/screens/instruction.h"
 #include "engine/resources/resource_manager.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "engine/controls/picture_factories.h"
 #include "engine/resources/resource_manager.h"
 #include "game/tumbil.h"
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 
 namespace {
 

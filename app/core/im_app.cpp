@@ -7,8 +7,8 @@
 #include <boost/bind/bind.hpp>
 
 #include "engine/window/window.h"
-#include "platform/crt_random.h"
-#include "platform/wall_clock.h"
+#include "platform/system/crt_random.h"
+#include "platform/time/wall_clock.h"
 
 IMApp<App>::IMApp()
 {

@@ -3,7 +3,7 @@
 #include "app/core/im_app.h"
 #include "app/screens/praise.h"
 #include "engine/window/window.h"
-#include "platform/crt_random.h"
+#include "platform/system/crt_random.h"
 
 void IMApp<App>::ShowPraise(Dialog* target)
 {

@@ -6,9 +6,9 @@
 
 #include "app/core/im_app.h"
 #include "engine/window/window.h"
-#include "platform/app_data.h"
-#include "platform/debug_output.h"
-#include "platform/utf8.h"
+#include "platform/system/app_data.h"
+#include "platform/system/debug_output.h"
+#include "platform/text/utf8.h"
 
 namespace {
 
@@ -18,9 +18,8 @@ void SayWorkbookFallsBack(const std::wstring& file, const std::string& why)
     std::error_code error;
     const std::filesystem::path here = std::filesystem::current_path(error);
     const std::wstring where = here.empty() ? file : platform::FromUtf8(here.string()) + L"/" + file;
-    OutputDebugStringW((L"The workbook is kept in the working directory, as \"" + where
-        + L"\": the data folder cannot be used (" + platform::FromUtf8(why) + L")")
-                           .c_str());
+    platform::TellUser(L"The workbook is kept in the working directory, as \"" + where
+        + L"\": the data folder cannot be used (" + platform::FromUtf8(why) + L")");
 }
 
 } // namespace

@@ -12,7 +12,7 @@
 #include "app/core/app.h"
 #include "engine/window/window.h"
 #include "platform/sdl/display_loss.h"
-#include "platform/termination.h"
+#include "platform/system/termination.h"
 
 namespace {
 

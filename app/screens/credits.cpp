@@ -3,7 +3,7 @@
 #include <boost/bind/bind.hpp>
 
 #include "engine/controls/picture_factories.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "engine/controls/picture_factories.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/window/owned_timer.h"
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "engine/controls/picture_factories.h"
 #include "engine/resources/resource_manager.h"
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 
 IMLabel* CreateLabel(IMDialog* parent, int x, int y, const std::wstring& text, int size, bool bold, D3DCOLOR colour)
 {

@@ -11,8 +11,8 @@
 #include "engine/controls/picture_factories.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/views/theora_view.h"
-#include "platform/debug_output.h"
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
+#include "platform/system/debug_output.h"
 
 const std::array<PraisePair, 5> kPraisePairs { {
     { "bravo_sound", "praise_clip_0" },

@@ -15,10 +15,10 @@
 #include "bench/support/median_report.h"
 #include "bench/support/pictures.h"
 #include "engine/resources/resource_manager.h"
-#include "platform/letterbox.h"
-#include "platform/presenter.h"
 #include "platform/sdl/sdl_renderer_presenter.h"
 #include "platform/sdl/sdl_surface_presenter.h"
+#include "platform/window/letterbox.h"
+#include "platform/window/presenter.h"
 
 namespace {
 

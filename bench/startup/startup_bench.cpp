@@ -17,7 +17,7 @@
 #include "engine/resources/image_sink.h"
 #include "engine/resources/png_decoder.h"
 #include "engine/window/window.h"
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_presenter.h"
 

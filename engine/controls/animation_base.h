@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "engine/views/view_control.h"
-#include "platform/clock.h"
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
+#include "platform/time/clock.h"
 
 template <class V> class IMAnimationBase : public IMViewControl<V> {
 public:

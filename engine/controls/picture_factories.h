@@ -7,7 +7,7 @@
 #include "engine/controls/button_base.h"
 #include "engine/controls/dialog_base.h"
 #include "engine/controls/static_picture_base.h"
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 
 // Opaque white leaves the picture untinted.
 IMStaticPictureBase<IMTextureView>* CreatePicture(IMDialogBase<IMEmptyView>* parent, int x, int y,

@@ -6,7 +6,7 @@
 
 #include <jerror.h>
 
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 
 namespace {
 

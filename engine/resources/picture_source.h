@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/resources/image_sink.h"
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 
 // The sibling store searched for the resource ids the program itself lacks.
 inline constexpr const wchar_t* kSiblingStoreName = L"Animations.dll";

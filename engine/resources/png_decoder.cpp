@@ -6,7 +6,7 @@
 #include <fstream>
 #include <istream>
 
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "engine/resources/skin_textures.h"
-#include "platform/clock.h"
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
+#include "platform/time/clock.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "engine/resources/texture.h"
 #include "engine/sound/sound_system.h"
 #include "engine/text/glyphs/font_cache.h"
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 #include "platform/win32.h"
 
 class IMGlyphPath;

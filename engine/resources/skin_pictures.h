@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 
 inline constexpr std::array<std::string_view, 57> kSkinPictureNames = {
     "DefaultBackGround",

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 #include "platform/win32.h"
 
 struct IMTexture {

@@ -8,8 +8,8 @@
 #include "engine/resources/jpeg_decoder.h"
 #include "engine/resources/png_decoder.h"
 #include "engine/resources/pow2_texture.h"
-#include "platform/d3d9.h"
-#include "platform/resources.h"
+#include "platform/d3d9/d3d9.h"
+#include "platform/resources/resources.h"
 
 bool LoadPngFromMemory(
     IDirect3DDevice9* device, const BYTE* blob, size_t length, IDirect3DTexture9** texture, UINT* width, UINT* height);

@@ -5,7 +5,7 @@
 
 #include "engine/resources/resource_manager.h"
 #include "engine/resources/texture_decoders.h"
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <boost/lexical_cast.hpp>
 
-#include "platform/resources.h"
-#include "platform/utf8.h"
+#include "platform/resources/resources.h"
+#include "platform/text/utf8.h"
 
 namespace {
 

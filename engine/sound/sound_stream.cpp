@@ -6,9 +6,9 @@
 #include "engine/sound/sound_source.h"
 #include "engine/sound/sound_system.h"
 #include "engine/window/window.h"
-#include "platform/clock.h"
-#include "platform/debug_output.h"
 #include "platform/sound/wave_format.h"
+#include "platform/system/debug_output.h"
+#include "platform/time/clock.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "platform/dsound.h"
 #include "platform/signals.h"
-#include "platform/sync.h"
+#include "platform/sound/dsound.h"
+#include "platform/threads/sync.h"
 
 class CSoundSystem;
 class CSoundSource;

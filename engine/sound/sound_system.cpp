@@ -1,7 +1,7 @@
 #include "engine/sound/sound_system.h"
 
 #include "platform/sound/wave_format.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 CSoundSystem::~CSoundSystem()
 {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 #include "platform/win32.h"
 
 struct IMGlyph {

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "engine/resources/resource_manager.h"
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 
 namespace {
 

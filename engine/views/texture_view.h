@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/views/view.h"
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 
 class IMTextureView : public IMView {
 public:

@@ -1,6 +1,6 @@
 #include "engine/window/sound_messages.h"
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 namespace {
 

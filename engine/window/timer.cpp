@@ -1,6 +1,6 @@
 #include "engine/window/timer.h"
 
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "engine/resources/resource_manager.h"
 #include "engine/window/sound_messages.h"
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 
 IMWindow* g_main_window = nullptr;
 HWND g_main_window_handle = nullptr;

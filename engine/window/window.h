@@ -7,7 +7,7 @@
 
 #include "engine/controls/dialog_base.h"
 #include "engine/window/timer.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 class IMWindow : public IMDialogBase<IMEmptyView> {
 public:

@@ -11,7 +11,7 @@
 #include <freetype/tttables.h>
 #include <freetype/tttags.h>
 
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 
 namespace platform {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/gdi_font.h"
+#include "platform/fonts/gdi_font.h"
 
 namespace platform {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/testing/test_clock.h"
+#include "platform/time/clock.h"
 
 namespace platform {
 
@@ -30,7 +30,7 @@ void HeadlessBackend::Pump()
 void HeadlessBackend::Wait(DWORD ms)
 {
     MessageQueue& queue = TheMessageQueue();
-    TestClock* clock = TestClock::Current();
+    ManualClock* clock = CurrentManualClock();
     if (clock == nullptr) {
         WaitPumping(ms, *this);
         return;

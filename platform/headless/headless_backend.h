@@ -1,17 +1,17 @@
 // Windows without a display: the queue, the translator and the cursor work as with SDL, input comes from the
-// test (HeadlessInput). Under a TestClock the idle wait advances the clock instead of sleeping.
+// test (HeadlessInput). Under a manual clock the idle wait advances the clock instead of sleeping.
 #pragma once
 
 #include <functional>
 #include <map>
 
-#include "platform/window_backend.h"
+#include "platform/window/window_backend.h"
 
 namespace platform {
 
 class HeadlessBackend : public WindowBackend {
 public:
-    // The longest a wait without timeout advances a test clock before it gives up.
+    // The longest a wait without timeout advances a manual clock before it gives up.
     static constexpr DWORD kLongestSimulatedWait = 60 * 60 * 1000;
 
     bool CreateNative(HWND hwnd, const std::wstring& title, DWORD style, POINT origin, SIZE client) override;
@@ -30,7 +30,7 @@ public:
     // Runs on every pump: lets the test's script act at its simulated times.
     void SetPumpHook(std::function<void()> hook) { hook_ = std::move(hook); }
 
-    // The installed back end when it is headless; installs one when no back end is installed.
+    // The installed back end when it is headless; null otherwise.
     static HeadlessBackend* Current();
 
 private:

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/keymap.h"
-#include "platform/utf8.h"
+#include "platform/input/keymap.h"
+#include "platform/text/utf8.h"
+#include "platform/time/clock.h"
 
 namespace platform {
 namespace {

@@ -1,6 +1,6 @@
 // Test input for headless windows. Every action is built as the SDL event a real device would give and goes
 // through the same translator as the SDL back end, aimed at the most recently created window. Positions are
-// client pixels. Events are stamped with timeGetTime, so a TestClock decides what counts as a double click.
+// client pixels. Events are stamped with timeGetTime, so a manual clock decides what counts as a double click.
 #pragma once
 
 #include <functional>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/presenter.h"
+#include "platform/window/presenter.h"
 
 namespace platform::headless {
 

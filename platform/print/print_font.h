@@ -7,7 +7,7 @@
 
 #include <cairo.h>
 
-#include "platform/gdi_font.h"
+#include "platform/fonts/gdi_font.h"
 
 namespace platform {
 

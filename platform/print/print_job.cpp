@@ -5,7 +5,8 @@
 #include <cairo-pdf.h>
 #include <cups/cups.h>
 
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
+#include "platform/text/utf8.h"
 
 namespace platform {
 
@@ -13,7 +14,7 @@ namespace {
 
 void Report(const std::string& what, const std::string& name)
 {
-    OutputDebugStringA(("print: " + what + " on " + name + ": " + cupsLastErrorString() + "\n").c_str());
+    TellUser(FromUtf8("print: " + what + " on " + name + ": " + cupsLastErrorString()));
 }
 
 double Points(int device_units)

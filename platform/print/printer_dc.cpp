@@ -8,7 +8,7 @@
 #include "platform/print/page_setup.h"
 #include "platform/print/print_font.h"
 #include "platform/print/print_job.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "platform/gdi_font.h"
+#include "platform/fonts/gdi_font.h"
 #include "platform/print/page_setup.h"
 #include "platform/win32.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/print/cups_destinations.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 
 namespace {
 

@@ -38,4 +38,11 @@ void SdlAudioOutput::Callback(void* self, Uint8* stream, int bytes)
     output->mixer_->Mix(reinterpret_cast<int16_t*>(stream), bytes / Mixer::kFrameBytes);
 }
 
+void InstallSdlAudioOutput()
+{
+    InstallAudioOutput([](const std::shared_ptr<Mixer>& mixer) -> std::unique_ptr<AudioOutput> {
+        return SdlAudioOutput::Open(mixer);
+    });
+}
+
 } // namespace platform

@@ -27,4 +27,7 @@ private:
     SDL_AudioDeviceID device_ = 0;
 };
 
+// Makes SDL's audio device the output of sound devices created afterwards (the null output where it cannot open).
+void InstallSdlAudioOutput();
+
 } // namespace platform

@@ -3,7 +3,7 @@
 #include <SDL.h>
 
 #include "platform/sdl/display_loss.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 
 namespace platform {
 namespace {

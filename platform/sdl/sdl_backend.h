@@ -9,7 +9,7 @@
 #include <SDL_video.h>
 
 #include "platform/sdl/sdl_presenter.h"
-#include "platform/window_backend.h"
+#include "platform/window/window_backend.h"
 
 namespace platform {
 

@@ -6,7 +6,7 @@
 
 #include <SDL_video.h>
 
-#include "platform/presenter.h"
+#include "platform/window/presenter.h"
 
 namespace platform {
 

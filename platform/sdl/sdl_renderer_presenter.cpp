@@ -3,7 +3,7 @@
 #include <SDL_hints.h>
 #include <SDL_log.h>
 
-#include "platform/letterbox.h"
+#include "platform/window/letterbox.h"
 
 namespace platform {
 

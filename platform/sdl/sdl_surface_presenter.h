@@ -6,9 +6,9 @@
 
 #include <SDL_video.h>
 
-#include "platform/letterbox.h"
 #include "platform/sdl/frame_scaler.h"
 #include "platform/sdl/sdl_presenter.h"
+#include "platform/window/letterbox.h"
 
 namespace platform {
 

@@ -1,15 +1,25 @@
 #include "platform/sound/audio_output.h"
 
-#include "platform/headless/null_audio_output.h"
-#include "platform/sdl/sdl_audio_output.h"
-#include "platform/testing/audio_hooks.h"
+#include <atomic>
+
+#include "platform/sound/null_audio_output.h"
 
 namespace platform {
+namespace {
+
+std::atomic<AudioOutputOpener> g_opener { nullptr };
+
+} // namespace
+
+void InstallAudioOutput(AudioOutputOpener opener)
+{
+    g_opener = opener;
+}
 
 std::unique_ptr<AudioOutput> OpenAudioOutput(const std::shared_ptr<Mixer>& mixer)
 {
-    if (CurrentAudioOutputChoice() == AudioOutputChoice::Device)
-        if (auto output = SdlAudioOutput::Open(mixer))
+    if (AudioOutputOpener opener = g_opener)
+        if (auto output = opener(mixer))
             return output;
     return std::make_unique<NullAudioOutput>(mixer);
 }

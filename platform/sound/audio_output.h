@@ -1,4 +1,5 @@
-// Where the mixed sound goes: SDL's audio device, or the null output that consumes it by the clock.
+// Where the mixed sound goes: the installed output (the program installs SDL's audio device), or the null output
+// that consumes it by the clock.
 #pragma once
 
 #include <memory>
@@ -13,8 +14,13 @@ public:
     virtual const char* Name() const = 0;
 };
 
-// Honours the test controls' choice; the device output falls back to the null output when it cannot open.
-// Must be called on the thread that owns SDL.
+// Opens an output for a new device; null when it cannot.
+using AudioOutputOpener = std::unique_ptr<AudioOutput> (*)(const std::shared_ptr<Mixer>& mixer);
+// Applies to devices created afterwards.
+void InstallAudioOutput(AudioOutputOpener opener);
+
+// The installed opener's output, or the null output when there is none or it cannot open. Must be called on the
+// thread that owns SDL.
 std::unique_ptr<AudioOutput> OpenAudioOutput(const std::shared_ptr<Mixer>& mixer);
 
 } // namespace platform

@@ -4,7 +4,7 @@
 
 #include <SDL2/SDL_audio.h>
 
-#include "platform/testing/audio_hooks.h"
+#include "platform/sound/sound_probes.h"
 
 namespace platform {
 namespace {
@@ -124,7 +124,7 @@ void Mixer::Mix(int16_t* out, int frames)
             MixVoice(*voice, frames);
     for (size_t i = 0; i < sum_.size(); ++i)
         out[i] = Saturate(sum_[i]);
-    AppendCapture(out, frames);
+    TapMix(out, frames);
 }
 
 void Mixer::MixVoice(Voice& voice, int frames)

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/dsound.h"
+#include "platform/sound/dsound.h"
 
 struct _SDL_AudioStream;
 

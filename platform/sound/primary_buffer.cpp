@@ -1,7 +1,7 @@
 #include "platform/sound/primary_buffer.h"
 
+#include "platform/sound/sound_probes.h"
 #include "platform/sound/wave_format.h"
-#include "platform/testing/audio_hooks.h"
 
 namespace platform {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/testing/audio_hooks.h"
+#include "platform/sound/sound_probes.h"
 
 namespace platform {
 

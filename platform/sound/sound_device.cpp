@@ -2,8 +2,8 @@
 
 #include "platform/sound/primary_buffer.h"
 #include "platform/sound/secondary_buffer.h"
+#include "platform/sound/sound_probes.h"
 #include "platform/sound/wave_format.h"
-#include "platform/testing/audio_hooks.h"
 
 namespace platform {
 namespace {

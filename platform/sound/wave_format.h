@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dsound.h"
+#include "platform/sound/dsound.h"
 
 namespace platform {
 

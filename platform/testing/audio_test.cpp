@@ -1,120 +1,76 @@
 #include "platform/testing/audio_test.h"
 
+#include <atomic>
 #include <mutex>
 
-#include "platform/testing/audio_hooks.h"
+#include "platform/sdl/sdl_audio_output.h"
 
 namespace platform {
 namespace {
 
-std::mutex g_mutex;
-AudioFaults g_faults;
-AudioOutputChoice g_choice = AudioOutputChoice::Device;
-std::string g_active;
-bool g_capturing = false;
-std::vector<int16_t> g_captured;
+std::atomic<AudioOutputChoice> g_choice { AudioOutputChoice::Device };
 
-bool TakeOne(int AudioFaults::*count)
+std::unique_ptr<AudioOutput> OpenChosenOutput(const std::shared_ptr<Mixer>& mixer)
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (g_faults.*count <= 0)
-        return false;
-    --(g_faults.*count);
-    return true;
+    if (g_choice == AudioOutputChoice::Device)
+        return SdlAudioOutput::Open(mixer);
+    return nullptr;
 }
 
 } // namespace
 
 void ChooseAudioOutput(AudioOutputChoice choice)
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
     g_choice = choice;
-}
-
-std::string ActiveAudioOutput()
-{
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_active;
 }
 
 void InjectAudioFaults(const AudioFaults& faults)
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_faults = faults;
+    SetAudioFaults(faults);
 }
 
 void ResetAudioForTests()
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_faults = AudioFaults {};
+    SetAudioFaults(AudioFaults {});
     g_choice = AudioOutputChoice::Device;
+    InstallAudioOutput(OpenChosenOutput);
 }
 
-AudioFaults CurrentAudioFaults()
-{
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_faults;
-}
-
-bool TakeSecondaryFailure()
-{
-    return TakeOne(&AudioFaults::secondary_failures);
-}
-
-bool TakeLostLock()
-{
-    return TakeOne(&AudioFaults::lost_locks);
-}
-
-AudioOutputChoice CurrentAudioOutputChoice()
-{
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_choice;
-}
-
-void SetActiveAudioOutput(const std::string& name)
-{
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_active = name;
-}
-
-void AppendCapture(const int16_t* samples, int frames)
-{
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (g_capturing)
-        g_captured.insert(g_captured.end(), samples, samples + static_cast<size_t>(frames) * 2);
-}
+struct AudioCapture::Store {
+    std::mutex mutex;
+    std::vector<int16_t> samples;
+};
 
 AudioCapture::AudioCapture()
+    : store_(std::make_shared<Store>())
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_capturing = true;
-    g_captured.clear();
+    SetMixTap([store = store_](const int16_t* samples, int frames) {
+        std::lock_guard<std::mutex> lock(store->mutex);
+        store->samples.insert(store->samples.end(), samples, samples + static_cast<size_t>(frames) * 2);
+    });
 }
 
 AudioCapture::~AudioCapture()
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_capturing = false;
-    g_captured.clear();
+    SetMixTap(nullptr);
 }
 
 std::vector<int16_t> AudioCapture::Samples() const
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_captured;
+    std::lock_guard<std::mutex> lock(store_->mutex);
+    return store_->samples;
 }
 
 size_t AudioCapture::Frames() const
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_captured.size() / 2;
+    std::lock_guard<std::mutex> lock(store_->mutex);
+    return store_->samples.size() / 2;
 }
 
 void AudioCapture::Clear()
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_captured.clear();
+    std::lock_guard<std::mutex> lock(store_->mutex);
+    store_->samples.clear();
 }
 
 } // namespace platform

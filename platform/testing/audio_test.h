@@ -1,12 +1,13 @@
 // Test controls of the sound device: which output a new device uses, injected faults and a capture of the
-// mixed output. The program itself never calls these.
+// mixed output.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/win32.h"
+#include "platform/sound/sound_probes.h"
 
 namespace platform {
 
@@ -16,22 +17,9 @@ namespace platform {
 enum class AudioOutputChoice { Device, Null };
 // Applies to devices created afterwards.
 void ChooseAudioOutput(AudioOutputChoice choice);
-// "sdl" or "null" for the output of the newest device still alive; empty without one.
-std::string ActiveAudioOutput();
 
-// Failures to report; S_OK means none. Counted faults are used up one per call they fail.
-struct AudioFaults {
-    HRESULT create_device = S_OK; // DirectSoundCreate8
-    HRESULT priority_level = S_OK; // SetCooperativeLevel at DSSCL_PRIORITY or above
-    HRESULT normal_level = S_OK; // SetCooperativeLevel at DSSCL_NORMAL
-    HRESULT primary_create = S_OK; // CreateSoundBuffer of the primary buffer
-    HRESULT primary_format = S_OK; // SetFormat of the primary buffer
-    HRESULT primary_play = S_OK; // Play of the primary buffer
-    int secondary_failures = 0; // the next n secondary buffers are refused (DSERR_OUTOFMEMORY)
-    int lost_locks = 0; // the next n Locks of secondary buffers find their buffer lost
-};
 void InjectAudioFaults(const AudioFaults& faults);
-// Clears the faults and the output choice.
+// Clears the faults and the output choice, and installs the output that honours ChooseAudioOutput.
 void ResetAudioForTests();
 
 // While it exists, every mixed frame (44100 Hz, interleaved stereo 16-bit) is kept.
@@ -45,6 +33,10 @@ public:
     std::vector<int16_t> Samples() const;
     size_t Frames() const;
     void Clear();
+
+private:
+    struct Store;
+    std::shared_ptr<Store> store_;
 };
 
 } // namespace platform

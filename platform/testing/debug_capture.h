@@ -1,10 +1,11 @@
-// Keeps the diagnostic lines of OutputDebugString for a test to read.
+// Keeps the diagnostic lines (traces and lines for the user) for a test to read.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
 
 namespace platform {
 
@@ -16,11 +17,15 @@ public:
     DebugCapture(const DebugCapture&) = delete;
     DebugCapture& operator=(const DebugCapture&) = delete;
 
-    // Each call of OutputDebugString is one entry, as passed.
+    // Each call of OutputDebugString or TellUser is one entry, as passed.
     std::vector<std::wstring> Entries() const;
     // All entries joined.
     std::wstring Text() const;
     void Clear();
+
+private:
+    struct Store;
+    std::shared_ptr<Store> store_;
 };
 
 } // namespace platform

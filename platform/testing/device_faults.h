@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
+#include "platform/d3d9/device_state.h"
 
 namespace platform::headless {
 
@@ -22,7 +23,7 @@ void FailDisplayMode(bool fail);
 void FailVertexBufferLock(int count = 1);
 void FailTextureLock(int count = 1);
 
-constexpr std::size_t kUnlimitedTextureMemory = SIZE_MAX;
+using d3d9::kUnlimitedTextureMemory;
 // CreateTexture answers D3DERR_OUTOFVIDEOMEMORY when the live textures' bytes would exceed the budget.
 void SetTextureBudget(std::size_t bytes);
 std::size_t TextureBytesInUse();
@@ -30,22 +31,9 @@ std::size_t TextureBytesInUse();
 // Back to no faults and an unlimited budget (the bytes in use are kept).
 void ResetDeviceFaults();
 
-enum class StateKind { Render, TextureStage, Sampler };
-
-struct StateCall {
-    StateKind kind;
-    DWORD stage; // 0 for render states
-    UINT type;
-    DWORD value;
-    bool operator==(const StateCall&) const = default;
-};
-
-// The vertex layout 0x144 as the device read it.
-struct DrawnVertex {
-    float x, y, z, rhw;
-    D3DCOLOR diffuse;
-    float u, v;
-};
+using d3d9::DrawnVertex;
+using d3d9::StateCall;
+using d3d9::StateKind;
 
 // State calls are only kept while recording is on (off by default, so a running program keeps nothing).
 void RecordStateCalls(bool on);

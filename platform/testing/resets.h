@@ -4,13 +4,10 @@
 
 namespace platform {
 
-// Forgets every window, class, queued message and the input state, and installs a fresh headless back end. No
-// window procedure is called.
+// Forgets every window, class, queued message, the input state and the cursor count, and installs a fresh
+// headless back end. No window procedure is called.
 void ResetWindowingForTests();
-// Forgets every registered resource, blob and sibling entry and the store folder. Sibling modules still loaded
-// keep their handles but no longer see in-memory entries.
+// Forgets every registered resource, blob and sibling entry and the store folder (ForgetResources).
 void ResetResourcesForTests();
-// Back to a display counter of 0.
-void ResetCursorDisplayCount();
 
 } // namespace platform

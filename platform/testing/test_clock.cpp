@@ -3,7 +3,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/clock_state.h"
+#include "platform/time/clock_state.h"
 
 namespace platform {
 
@@ -17,15 +17,15 @@ TestClock::TestClock(int64_t frequency, int64_t start_ticks)
     : frequency_(frequency > 0 ? frequency : 1000)
     , listeners_(new Listeners)
 {
-    g_test_ticks = start_ticks;
-    g_test_frequency = frequency_;
-    g_test_clock = this;
+    g_manual_ticks = start_ticks;
+    g_manual_frequency = frequency_;
+    g_manual_clock = this;
 }
 
 TestClock::~TestClock()
 {
-    TestClock* self = this;
-    g_test_clock.compare_exchange_strong(self, nullptr);
+    ManualClock* self = this;
+    g_manual_clock.compare_exchange_strong(self, nullptr);
     delete listeners_;
 }
 
@@ -36,7 +36,7 @@ void TestClock::Advance(int64_t ms)
 
 void TestClock::AdvanceTicks(int64_t ticks)
 {
-    g_test_ticks += ticks;
+    g_manual_ticks += ticks;
     std::map<int, std::function<void()>> items;
     {
         std::lock_guard<std::mutex> lock(listeners_->mutex);
@@ -48,12 +48,12 @@ void TestClock::AdvanceTicks(int64_t ticks)
 
 int64_t TestClock::Ticks() const
 {
-    return g_test_ticks;
+    return g_manual_ticks;
 }
 
 int64_t TestClock::Milliseconds() const
 {
-    return g_test_ticks * 1000 / frequency_;
+    return g_manual_ticks * 1000 / frequency_;
 }
 
 int TestClock::AddListener(std::function<void()> listener)
@@ -72,7 +72,7 @@ void TestClock::RemoveListener(int id)
 
 TestClock* TestClock::Current()
 {
-    return g_test_clock;
+    return dynamic_cast<TestClock*>(g_manual_clock.load());
 }
 
 } // namespace platform

@@ -1,14 +1,15 @@
-// A clock that tests advance by hand; while one exists it is the source of the counter, timeGetTime and NowMs.
+// A clock that tests advance by hand; while one exists it is the installed manual clock: the source of the counter,
+// timeGetTime and NowMs.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 
-#include "platform/clock.h"
+#include "platform/time/clock.h"
 
 namespace platform {
 
-class TestClock {
+class TestClock final : public ManualClock {
 public:
     // frequency: counter ticks per second (1000 makes one tick one millisecond).
     explicit TestClock(int64_t frequency = 1000, int64_t start_ticks = 0);
@@ -16,15 +17,14 @@ public:
     TestClock(const TestClock&) = delete;
     TestClock& operator=(const TestClock&) = delete;
 
-    void Advance(int64_t ms);
+    void Advance(int64_t ms) override;
     void AdvanceTicks(int64_t ticks);
     int64_t Ticks() const;
     int64_t Frequency() const { return frequency_; }
     int64_t Milliseconds() const;
 
-    // Called (on the advancing thread) after every advance; lets fake-time waits re-check their deadline.
-    int AddListener(std::function<void()> listener);
-    void RemoveListener(int id);
+    int AddListener(std::function<void()> listener) override;
+    void RemoveListener(int id) override;
 
     static TestClock* Current();
 

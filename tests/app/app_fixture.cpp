@@ -5,7 +5,7 @@
 
 #include "assets/embedded_assets.h"
 #include "engine/resources/resource_manager.h"
-#include "platform/wall_clock.h"
+#include "platform/time/wall_clock.h"
 #include "tests/support/own_folder.h"
 #include "tests/support/run_until.h"
 #include "widgets/edit_bar.h"

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "app/screens/instruction.h"
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 #include "platform/testing/audio_test.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 #include "tests/app/app_fixture.h"
 #include "widgets/edit_bar.h"
 

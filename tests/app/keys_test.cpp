@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/screens/credits.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 #include "tests/app/app_fixture.h"
 #include "widgets/edit_bar.h"
 #include "widgets/save_as_dialog.h"

@@ -10,9 +10,9 @@
 
 #include "app/core/program.h"
 #include "game/tumbil.h"
-#include "platform/termination.h"
+#include "platform/system/termination.h"
 #include "platform/testing/debug_capture.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/child_process.h"
 #include "tests/support/maze_route.h"

@@ -10,7 +10,7 @@
 #include "assets/embedded_assets.h"
 #include "engine/sound/sound_source.h"
 #include "engine/views/theora_view.h"
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 #include "tests/engine/resources/render/manager_fixture.h"
 #include "tests/support/own_folder.h"
 

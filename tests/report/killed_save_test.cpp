@@ -14,7 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "report/report.h"
 #include "tests/support/workbook_fixture.h"
 

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "platform/testing/debug_capture.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "report/report.h"
 #include "report/workbook_file.h"
 #include "tests/support/child_process.h"

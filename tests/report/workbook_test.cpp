@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "report/code_page.h"
 #include "report/report.h"
 #include "report/workbook_template.h"

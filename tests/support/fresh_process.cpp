@@ -73,13 +73,18 @@ Watchdog& TheWatchdog()
 
 } // namespace
 
-void FreshProcessState::OnTestStart(const testing::TestInfo& test)
+void FreshProcessState::Reset()
 {
     platform::ResetWindowingForTests();
     platform::ResetResourcesForTests();
     platform::ResetAudioForTests();
     platform::headless::ResetDeviceFaults();
     platform::headless::RecordStateCalls(false);
+}
+
+void FreshProcessState::OnTestStart(const testing::TestInfo& test)
+{
+    Reset();
     TheWatchdog().Arm(std::string(test.test_suite_name()) + "." + test.name(), kTestTimeLimit);
 }
 

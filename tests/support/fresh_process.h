@@ -8,7 +8,8 @@
 
 namespace testing_support {
 
-// Before every test: the window layer, the registered resources, and the device and sound faults start over. A test
+// Before every test: the window layer (on a fresh headless back end), the registered resources, the device and sound
+// faults and the sound output (SDL's device or the null output, as the test chooses) start over. A test
 // still running after kTestTimeLimit ends the process with its name on standard error, so a hang is reported as a
 // failure even when no test runner watches the time (and before `make test`'s own limit of 300 s ends it unnamed).
 // Since the reset comes between tests, windows, classes and resources belong in each test's own set-up, never in a
@@ -16,6 +17,9 @@ namespace testing_support {
 class FreshProcessState : public testing::EmptyTestEventListener {
 public:
     static constexpr std::chrono::seconds kTestTimeLimit { 240 };
+
+    // Also done once before any test: a death test's child runs its test without the listeners.
+    static void Reset();
 
     void OnTestStart(const testing::TestInfo& test) override;
     void OnTestEnd(const testing::TestInfo& test) override;

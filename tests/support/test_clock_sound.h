@@ -5,8 +5,8 @@
 #include <functional>
 
 #include "platform/headless/headless_input.h"
-#include "platform/sync.h"
 #include "platform/testing/audio_test.h"
+#include "platform/threads/sync.h"
 
 class TestClockSound {
 public:

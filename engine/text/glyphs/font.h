@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/gdi_font.h"
+#include "platform/fonts/gdi_font.h"
 
 class IMFontCache;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gdi_font.h"
+#include "platform/fonts/gdi_font.h"
 
 class IMFontCache;
 

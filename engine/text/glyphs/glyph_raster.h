@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 #include "platform/win32.h"
 
 class IMGlyphPath;

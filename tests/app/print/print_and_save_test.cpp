@@ -10,7 +10,7 @@
 #include "game/tumbil.h"
 #include "platform/print/printer_dc.h"
 #include "platform/testing/debug_capture.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "report/report.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/screens/screen_run.h"

@@ -2,7 +2,7 @@
 
 #include "assets/embedded_assets.h"
 #include "engine/resources/resource_manager.h"
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 #include "tests/support/run_until.h"
 
 ScreenRun::ScreenRun()

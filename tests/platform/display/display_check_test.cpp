@@ -76,10 +76,16 @@ TEST_F(ProgramStart, AChosenDriverThatCannotStartSaysWhich)
     EXPECT_NE(line.find("\"x11\""), std::string::npos) << line;
 }
 
-TEST_F(ProgramStart, TheChosenDummyDriverRuns)
+// A run with nothing wrong leaves standard error empty; the traces are there when asked for.
+TEST_F(ProgramStart, TheChosenDummyDriverRunsQuietlyUnlessTracesAreAskedFor)
 {
-    Child program = Start({ "SDL_VIDEODRIVER=dummy" });
-    Runs(program);
+    Child quiet = Start({ "SDL_VIDEODRIVER=dummy" });
+    Runs(quiet);
+    EXPECT_EQ(quiet.ErrorText(), "");
+
+    Child traced = Start({ "SDL_VIDEODRIVER=dummy", "MAZE_DEBUG=1" });
+    Runs(traced);
+    EXPECT_NE(traced.ErrorText().find("FPS: "), std::string::npos) << traced.ErrorText();
 }
 
 // With an ordinary user's environment the window is on that display, never on an off-screen driver.

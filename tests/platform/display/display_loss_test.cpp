@@ -11,7 +11,7 @@
 #include <xercesc/util/PlatformUtils.hpp>
 
 #include "app/core/program.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "tests/platform/display/program_run.h"
 #include "tests/support/workbook_fixture.h"
 

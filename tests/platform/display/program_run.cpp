@@ -82,12 +82,11 @@ bool Child::Stop(int signal)
 
 std::string Child::ErrorText()
 {
-    std::string text;
     char buffer[4096];
     ssize_t n;
     while ((n = read(err_, buffer, sizeof buffer)) > 0)
-        text.append(buffer, size_t(n));
-    return text;
+        err_text_.append(buffer, size_t(n));
+    return err_text_;
 }
 
 void ProgramStart::SetUp()

@@ -33,6 +33,7 @@ public:
 private:
     pid_t pid_ = -1;
     int err_ = -1;
+    std::string err_text_;
     int status_ = 0;
     bool ended_ = false;
 };

@@ -5,7 +5,7 @@
 #include <freetype/tttables.h>
 #include <gtest/gtest.h>
 
-#include "platform/gdi_font.h"
+#include "platform/fonts/gdi_font.h"
 #include "tests/platform/fonts/outline_reader.h"
 
 namespace {

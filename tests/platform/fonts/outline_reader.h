@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/gdi_font.h"
+#include "platform/fonts/gdi_font.h"
 
 struct ReadCurve {
     WORD type = 0;

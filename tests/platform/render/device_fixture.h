@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 #include "platform/headless/headless_presenter.h"
 #include "platform/testing/device_faults.h"
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 #include "platform/testing/resets.h"
 
 namespace {

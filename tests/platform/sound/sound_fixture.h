@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/dsound.h"
+#include "platform/sound/dsound.h"
 #include "platform/sound/wave_format.h"
 #include "platform/testing/audio_test.h"
 #include "platform/testing/test_clock.h"

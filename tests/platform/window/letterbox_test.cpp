@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/letterbox.h"
+#include "platform/window/letterbox.h"
 
 namespace {
 

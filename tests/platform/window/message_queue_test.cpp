@@ -7,7 +7,7 @@
 #include "platform/headless/headless_input.h"
 #include "platform/testing/resets.h"
 #include "platform/testing/test_clock.h"
-#include "platform/window.h"
+#include "platform/window/window.h"
 #include "tests/platform/window/recording_window.h"
 #include "tests/support/wait_until.h"
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 namespace testing_window {
 

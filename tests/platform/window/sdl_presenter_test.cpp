@@ -6,10 +6,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "platform/letterbox.h"
 #include "platform/sdl/gpu_probe.h"
 #include "platform/sdl/sdl_presenter.h"
 #include "platform/sdl/sdl_surface_presenter.h"
+#include "platform/window/letterbox.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "platform/presenter.h"
 #include "platform/sdl/sdl_backend.h"
-#include "platform/window.h"
+#include "platform/window/presenter.h"
+#include "platform/window/window.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/print/printer_dc.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "report/report.h"
 #include "tests/support/print_scheduler.h"
 

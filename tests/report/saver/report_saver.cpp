@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "report/report.h"
 #include "report/spreadsheet_names.h"
 

@@ -8,7 +8,7 @@
 #include "engine/controls/picture_factories.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/views/theora_view.h"
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 #include "tests/app/screens/screen_run.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <vector>
 
 #include "engine/resources/picture_source.h"
-#include "platform/resources.h"
+#include "platform/resources/resources.h"
 #include "tests/engine/resources/images/test_images.h"
 #include "tests/engine/resources/textures/texture_fixture.h"
 

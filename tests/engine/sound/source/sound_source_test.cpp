@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/sound/sound_source.h"
-#include "platform/utf8.h"
+#include "platform/text/utf8.h"
 #include "tests/engine/sound/vorbis_tone.h"
 #include "tests/support/own_folder.h"
 

@@ -9,11 +9,11 @@
 #include "engine/window/window.h"
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
-#include "platform/resources.h"
-#include "platform/sync.h"
+#include "platform/resources/resources.h"
 #include "platform/testing/audio_test.h"
 #include "platform/testing/debug_capture.h"
 #include "platform/testing/test_clock.h"
+#include "platform/threads/sync.h"
 #include "tests/engine/sound/vorbis_tone.h"
 
 namespace {

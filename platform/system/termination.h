@@ -1,0 +1,16 @@
+// SIGTERM, SIGINT and SIGHUP as an orderly close: they reach the program's window as WM_CLOSE, like the window
+// manager's close, so the message loop ends and the program saves before it exits.
+#pragma once
+
+#include "platform/win32.h"
+
+namespace platform {
+
+// Blocks the signals in the calling thread and starts the thread that waits for them. To be called first thing
+// in the program, before any other thread exists, so that every later thread inherits the block. Once per process.
+void RouteTerminationSignals();
+// The window that receives WM_CLOSE, kept after the window is gone (signals are then ignored while the program
+// finishes). While none was ever set, a signal ends the process at once with code 0: nothing could be lost yet.
+void SetTerminationTarget(HWND hwnd);
+
+} // namespace platform
