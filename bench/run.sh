@@ -2,9 +2,11 @@
 # Runs every benchmark executable of the build folder given as the first argument. Each prints its medians and
 # "ratio <name> <value>" lines. Benchmarks that need a display get a virtual one when Xvfb is installed and no
 # display is set; without one the presenter benchmark skips its window cases and the start-up benchmark fails.
-# Ends non-zero when any benchmark failed.
+# Ends non-zero when any benchmark failed. Arguments after the build folder go to every benchmark
+# (e.g. --benchmark_repetitions=3).
 set -euo pipefail
 build=${1:-build}
+shift || true
 export SDL_AUDIODRIVER=dummy
 xvfb=
 cleanup() { [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true; }
@@ -27,9 +29,9 @@ while IFS= read -r exe; do
   status=0
   case $name in
     # The program starts as a user starts it: SDL picks the display the environment names.
-    bench_startup) env -u SDL_VIDEODRIVER "$exe" || status=$? ;;
-    bench_present) SDL_VIDEODRIVER=$([ -n "${DISPLAY:-}" ] && echo x11 || echo dummy) "$exe" || status=$? ;;
-    *) SDL_VIDEODRIVER=dummy "$exe" || status=$? ;;
+    bench_startup) env -u SDL_VIDEODRIVER "$exe" "$@" </dev/null || status=$? ;;
+    bench_present) SDL_VIDEODRIVER=$([ -n "${DISPLAY:-}" ] && echo x11 || echo dummy) "$exe" "$@" </dev/null || status=$? ;;
+    *) SDL_VIDEODRIVER=dummy "$exe" "$@" </dev/null || status=$? ;;
   esac
   [ "$status" = 0 ] || failed+=("$name")
 done < <(find "$build/bench" -type f -executable -name 'bench_*' | sort)

@@ -1,6 +1,7 @@
 // Showing 800 x 600 frames in a window of 1024 x 768 and of 1920 x 1080, letterboxed, through each way SDL offers:
 // its software renderer, the window surface with SDL's scaled blit, its GL renderer (on a machine without a GPU,
-// GL over a software rasteriser), and our presenter; set against the engine's own cost of drawing the same frames.
+// GL over a software rasteriser), and our presenter; set against the engine's own cost of drawing the same frames,
+// and our presenter against SDL's software renderer on the walk frames (present_vs_sdl_software).
 // "Full" frames change everywhere each time; "walk" frames are the game's: the maze picture, the drawn path over it
 // and the hero walking. The window candidates need a display (run.sh starts a virtual one when it can) and are
 // left out without one. CPU time of the whole process, so a renderer's own threads count.

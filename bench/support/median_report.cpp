@@ -19,10 +19,9 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
-            if (run.error_occurred) {
-                std::fprintf(stderr, "failed: %s: %s\n", run.benchmark_name().c_str(), run.error_message.c_str());
+            // The console reporter prints the error itself.
+            if (run.error_occurred)
                 ++report.failures;
-            }
             if (run.error_occurred || run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
                 continue;
             std::string name = run.run_name.function_name;
@@ -62,10 +61,9 @@ Report RunWithMedians(int argc, char** argv)
     args.push_back(nullptr);
     benchmark::Initialize(&count, args.data());
     MedianReporter reporter;
-    if (benchmark::RunSpecifiedBenchmarks(&reporter) == 0) {
-        std::fprintf(stderr, "no benchmark matched\n");
-        ++reporter.report.failures;
-    }
+    if (!interleaving_given)
+        std::printf("repetitions of all benchmarks interleaved in random order\n");
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return reporter.report;
 }
