@@ -2,6 +2,7 @@
 // same for a bare SDL program (the floor of any SDL program) and against decoding every embedded picture once.
 // Both programs run on the X display run.sh provides.
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
