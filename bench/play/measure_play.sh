@@ -124,7 +124,8 @@ xdotool mouseup 1
 
 phase_begin
 "$probe" praise "$shots/praise.png" >/dev/null || true
-while "$probe" praise >/dev/null; do
+for _ in $(seq 60); do
+  "$probe" praise >/dev/null || break
   sample
   sleep 0.25
 done

@@ -121,10 +121,17 @@ bool White(Rgb c)
 
 constexpr RECT kField { kFieldX, kFieldY, kFieldX + kCells* kCell, kFieldY + kCells* kCell };
 
+// The green of the upper bank, above the field: shown with the maze and around the praise cloud, never on the
+// screens with a title bar.
+double UpperBankGrass(const Frame& screen)
+{
+    return Share(screen, RECT { 0, 0, kClient.cx, 40 }, Grass);
+}
+
 bool ShowsMaze(const Frame& screen)
 {
     const double water = Share(screen, kField, Water);
-    const double banks = Share(screen, RECT { 0, 0, kClient.cx, 40 }, Grass);
+    const double banks = UpperBankGrass(screen);
     std::printf("maze: water %.0f %% of the field, grass %.0f %% of the upper bank\n", 100 * water, 100 * banks);
     return water > 0.5 && banks > 0.5;
 }
@@ -132,8 +139,10 @@ bool ShowsMaze(const Frame& screen)
 bool ShowsPraise(const Frame& screen)
 {
     const double cloud = Share(screen, RECT { 300, 200, 500, 250 }, White);
-    std::printf("praise: cloud white over %.0f %% of the middle\n", 100 * cloud);
-    return cloud > 0.5;
+    const double banks = UpperBankGrass(screen);
+    std::printf(
+        "praise: cloud white over %.0f %% of the middle, grass %.0f %% of the upper bank\n", 100 * cloud, 100 * banks);
+    return cloud > 0.5 && banks > 0.5;
 }
 
 // Where the screen changed within the field, in client cells; true when something hero-sized moved there.
