@@ -1,6 +1,7 @@
 // Showing 800 x 600 frames in a window of 1024 x 768 and of 1920 x 1080, letterboxed, through each way SDL offers:
 // its software renderer, the window surface with SDL's scaled blit, its GL renderer (on a machine without a GPU,
-// GL over a software rasteriser), and our presenter; set against the engine's own cost of drawing the same frames.
+// GL over a software rasteriser), and our presenter; set against the engine's own cost of drawing the same frames,
+// and our presenter against SDL's software renderer on the walk frames (present_vs_sdl_software).
 // "Full" frames change everywhere each time; "walk" frames are the game's: the maze picture, the drawn path over it
 // and the hero walking. The window candidates need a display (run.sh starts a virtual one when it can) and are
 // left out without one. CPU time of the whole process, so a renderer's own threads count.
@@ -201,6 +202,10 @@ void BM_PresentOurs(benchmark::State& state)
 {
     Present(state, Way::Ours, FullFrames());
 }
+void BM_PresentSoftwareRendererWalk(benchmark::State& state)
+{
+    Present(state, Way::SoftwareRenderer, WalkFrames());
+}
 void BM_PresentGlRendererWalk(benchmark::State& state)
 {
     Present(state, Way::GlRenderer, WalkFrames());
@@ -224,6 +229,7 @@ void RegisterWindowBenchmarks()
         { "BM_PresentSurfaceBlit", BM_PresentSurfaceBlit },
         { "BM_PresentGlRenderer", BM_PresentGlRenderer },
         { "BM_PresentOurs", BM_PresentOurs },
+        { "BM_PresentSoftwareRendererWalk", BM_PresentSoftwareRendererWalk },
         { "BM_PresentGlRendererWalk", BM_PresentGlRendererWalk },
         { "BM_PresentOursWalk", BM_PresentOursWalk },
     };
@@ -239,15 +245,21 @@ int main(int argc, char** argv)
         RegisterWindowBenchmarks();
     else
         std::printf("no display: only the engine's own cost is measured\n");
-    const bench::Medians medians = bench::RunWithMedians(argc, argv);
+    const bench::Report report = bench::RunWithMedians(argc, argv);
+    const bench::Medians& medians = report.medians;
     bench::PrintRatio(medians, "present_vs_engine", "BM_PresentOursWalk/1024/768", "BM_EngineWalk");
     bench::PrintRatio(medians, "present_vs_engine_1920x1080", "BM_PresentOursWalk/1920/1080", "BM_EngineWalk");
-    for (const char* way : { "SoftwareRenderer", "SurfaceBlit", "GlRenderer", "Ours", "GlRendererWalk" })
+    bench::PrintRatio(
+        medians, "present_vs_sdl_software", "BM_PresentOursWalk/1024/768", "BM_PresentSoftwareRendererWalk/1024/768");
+    bench::PrintRatio(medians, "present_vs_sdl_software_1920x1080", "BM_PresentOursWalk/1920/1080",
+        "BM_PresentSoftwareRendererWalk/1920/1080");
+    for (const char* way :
+        { "SoftwareRenderer", "SurfaceBlit", "GlRenderer", "Ours", "SoftwareRendererWalk", "GlRendererWalk" })
         for (const char* size : { "1024/768", "1920/1080" }) {
             std::string name = std::string("present_") + way + "_" + size + "_vs_engine";
             for (char& c : name)
                 c = c == '/' ? 'x' : c;
             bench::PrintRatio(medians, name, std::string("BM_Present") + way + "/" + size, "BM_EngineWalk");
         }
-    return 0;
+    return report.ExitStatus();
 }

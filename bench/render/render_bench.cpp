@@ -196,9 +196,10 @@ BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    const bench::Medians medians = bench::RunWithMedians(argc, argv);
+    const bench::Report report = bench::RunWithMedians(argc, argv);
+    const bench::Medians& medians = report.medians;
     bench::PrintRatio(medians, "frame_vs_sdl_copy", "BM_OurFrame", "BM_SdlCopyFrame");
     bench::PrintRatio(medians, "frame_vs_sdl_geometry", "BM_OurFrame", "BM_SdlGeometryFrame");
     bench::PrintRatio(medians, "frame_vs_plain_copy", "BM_OurFrame", "BM_PlainCopy");
-    return 0;
+    return report.ExitStatus();
 }

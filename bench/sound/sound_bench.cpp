@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "assets/embedded_assets.h"
+#include "bench/support/median_report.h"
 #include "engine/sound/sound_source.h"
 #include "platform/sound/mixer.h"
 #include "platform/sound/wave_format.h"
@@ -46,4 +47,7 @@ BENCHMARK(DecodeAndMixOneSecond)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    return bench::RunWithMedians(argc, argv).ExitStatus();
+}

@@ -19,41 +19,53 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
+            // The console reporter prints the error itself.
+            if (run.error_occurred)
+                ++report.failures;
             if (run.error_occurred || run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
                 continue;
             std::string name = run.run_name.function_name;
             if (!run.run_name.args.empty())
                 name += "/" + run.run_name.args;
-            const bool manual = run.run_name.time_type.find("manual") != std::string::npos;
+            const std::string& time = run.run_name.time_type;
+            const bool wall
+                = time.find("manual_time") != std::string::npos || time.find("real_time") != std::string::npos;
             const double ns_per_unit = 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            medians[name] = (manual ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime()) * ns_per_unit;
+            report.medians[name] = (wall ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime()) * ns_per_unit;
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    Medians medians;
+    Report report;
 };
 
 } // namespace
 
-Medians RunWithMedians(int argc, char** argv)
+Report RunWithMedians(int argc, char** argv)
 {
     std::vector<char*> args(argv, argv + argc);
-    bool repetitions_given = false;
-    for (int i = 1; i < argc; ++i)
+    bool repetitions_given = false, interleaving_given = false;
+    for (int i = 1; i < argc; ++i) {
         repetitions_given |= std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
+        interleaving_given |= std::strncmp(argv[i], "--benchmark_enable_random_interleaving", 38) == 0;
+    }
     static char repetitions[] = "--benchmark_repetitions=7";
     static char aggregates[] = "--benchmark_report_aggregates_only=true";
+    static char interleaving[] = "--benchmark_enable_random_interleaving=true";
     if (!repetitions_given) {
         args.push_back(repetitions);
         args.push_back(aggregates);
     }
+    if (!interleaving_given)
+        args.push_back(interleaving);
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);
     benchmark::Initialize(&count, args.data());
     MedianReporter reporter;
+    if (!interleaving_given)
+        std::printf("repetitions of all benchmarks interleaved in random order\n");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    return reporter.medians;
+    return reporter.report;
 }
 
 void PrintRatio(const Medians& medians, const std::string& name, const std::string& ours, const std::string& theirs)

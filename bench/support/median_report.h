@@ -1,5 +1,6 @@
-// Runs the benchmarks of an executable several times each and keeps the median CPU time of each, so ratios read
-// on a busy machine compare like with like; ratios are printed as "ratio <name> <value>" for scripts to read.
+// Runs the benchmarks of an executable several times each, the repetitions of all of them shuffled together so that
+// both sides of a ratio are measured in the same minutes, and keeps the median time of each; ratios are printed as
+// "ratio <name> <value>" for scripts to read.
 #pragma once
 
 #include <map>
@@ -8,11 +9,19 @@
 namespace bench {
 
 // The median time per iteration of each benchmark by its name (function and arguments), in nanoseconds: CPU
-// time, or the time the benchmark set itself where it uses manual time.
+// time, or wall time where the benchmark asks for real or manual time.
 using Medians = std::map<std::string, double>;
 
-// Runs the benchmarks given on the command line (7 repetitions each unless told otherwise).
-Medians RunWithMedians(int argc, char** argv);
+struct Report {
+    Medians medians;
+    int failures = 0; // benchmarks that reported an error
+
+    // What the benchmark executable ends with: a failed benchmark fails the run.
+    int ExitStatus() const { return failures == 0 ? 0 : 1; }
+};
+
+// Runs the benchmarks given on the command line (7 repetitions each, interleaved, unless told otherwise).
+Report RunWithMedians(int argc, char** argv);
 
 // Prints the ratio of two medians when both were measured.
 void PrintRatio(const Medians& medians, const std::string& name, const std::string& ours, const std::string& theirs);

@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "assets/embedded_assets.h"
+#include "bench/support/median_report.h"
 #include "engine/resources/resource_manager.h"
 #include "engine/text/text_view.h"
 #include "tests/engine/text/screen/start_screen_texts.h"
@@ -82,4 +83,7 @@ BENCHMARK(DescriptionRelaidAndDrawn)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    return bench::RunWithMedians(argc, argv).ExitStatus();
+}

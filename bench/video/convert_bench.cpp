@@ -61,7 +61,8 @@ BENCHMARK(SdlConvertPixels320x240);
 
 int main(int argc, char** argv)
 {
-    const bench::Medians medians = bench::RunWithMedians(argc, argv);
+    const bench::Report report = bench::RunWithMedians(argc, argv);
+    const bench::Medians& medians = report.medians;
     bench::PrintRatio(medians, "yuv_vs_sdl", "ConvertYuvFrame320x240", "SdlConvertPixels320x240");
-    return 0;
+    return report.ExitStatus();
 }
