@@ -16,8 +16,8 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <png.h>
 
+#include "platform/headless/headless_presenter.h"
 #include "platform/window/letterbox.h"
 
 namespace {
@@ -59,30 +59,7 @@ Frame Grab(Display* display)
 
 bool Save(const Frame& screen, const char* file)
 {
-    FILE* out = std::fopen(file, "wb");
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    bool written = out != nullptr && info != nullptr && setjmp(png_jmpbuf(png)) == 0;
-    if (written) {
-        png_init_io(png, out);
-        png_set_IHDR(png, info, png_uint_32(screen.width), png_uint_32(screen.height), 8, PNG_COLOR_TYPE_RGB,
-            PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        std::vector<png_byte> row(size_t(screen.width) * 3);
-        for (int y = 0; y < screen.height; ++y) {
-            for (int x = 0; x < screen.width; ++x) {
-                const Rgb c = screen.At(x, y);
-                row[size_t(x) * 3] = png_byte(c.r);
-                row[size_t(x) * 3 + 1] = png_byte(c.g);
-                row[size_t(x) * 3 + 2] = png_byte(c.b);
-            }
-            png_write_row(png, row.data());
-        }
-        png_write_end(png, nullptr);
-    }
-    png_destroy_write_struct(&png, &info);
-    if (out != nullptr)
-        written = std::fclose(out) == 0 && written;
+    const bool written = platform::headless::WriteRgbPng(file, screen.width, screen.height, screen.pixels);
     if (!written)
         std::fprintf(stderr, "cannot write %s\n", file);
     return written;

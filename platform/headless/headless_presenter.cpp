@@ -53,8 +53,9 @@ struct FileCloser {
 };
 
 // libpng reports errors by long jump; everything that needs cleaning up lives outside this function.
-bool WriteRows(FILE* file, const std::vector<std::vector<png_byte>>& rows, int width, int height)
+bool WriteRows(FILE* file, const std::vector<uint32_t>& pixels, int width, int height)
 {
+    std::vector<png_byte> row(size_t(width) * 3);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png)
         return false;
@@ -67,8 +68,16 @@ bool WriteRows(FILE* file, const std::vector<std::vector<png_byte>>& rows, int w
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
         PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    for (const auto& row : rows)
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = pixels[size_t(y) * size_t(width) + size_t(x)];
+            png_byte* out = row.data() + size_t(x) * 3;
+            out[0] = png_byte(p >> 16);
+            out[1] = png_byte(p >> 8);
+            out[2] = png_byte(p);
+        }
         png_write_row(png, row.data());
+    }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
@@ -76,24 +85,20 @@ bool WriteRows(FILE* file, const std::vector<std::vector<png_byte>>& rows, int w
 
 } // namespace
 
-bool HeadlessPresenter::SavePng(const std::string& path) const
+bool WriteRgbPng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels)
 {
-    if (frame_.empty())
+    if (width <= 0 || height <= 0 || pixels.size() < size_t(width) * size_t(height))
         return false;
-    std::vector<std::vector<png_byte>> rows(size_t(height_), std::vector<png_byte>(size_t(width_) * 3));
-    for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x) {
-            uint32_t p = Pixel(x, y);
-            png_byte* out = rows[size_t(y)].data() + size_t(x) * 3;
-            out[0] = png_byte(p >> 16);
-            out[1] = png_byte(p >> 8);
-            out[2] = png_byte(p);
-        }
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file)
         return false;
-    bool ok = WriteRows(file.get(), rows, width_, height_);
+    bool ok = WriteRows(file.get(), pixels, width, height);
     return (std::fflush(file.get()) == 0) && ok;
+}
+
+bool HeadlessPresenter::SavePng(const std::string& path) const
+{
+    return WriteRgbPng(path, width_, height_, frame_);
 }
 
 } // namespace platform::headless

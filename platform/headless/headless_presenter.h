@@ -37,4 +37,7 @@ private:
     int present_count_ = 0;
 };
 
+// Writes width x height pixels (0x00RRGGBB, row by row) as an 8-bit RGB PNG file; false when it could not.
+bool WriteRgbPng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels);
+
 } // namespace platform::headless
