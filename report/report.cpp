@@ -40,6 +40,9 @@ std::string DiskPath(const std::wstring& path)
 
 // Long enough for any other copy's save to end; a copy that holds the workbook longer is stuck.
 constexpr auto kLockWait = std::chrono::seconds(3);
+// The program is ending and its run is lost unless this save is made: wait out even a slow disk or a large
+// workbook in another copy's save.
+constexpr auto kClosingLockWait = std::chrono::seconds(30);
 
 void Diagnose(const std::wstring& text)
 {
@@ -100,10 +103,7 @@ std::unique_ptr<IMReport> IMReport::Open(std::wstring path, std::wstring sheetNa
                 error = "the XML library has no serialiser";
                 return false;
             }
-            const std::string disk = DiskPath(report->filePath_);
-            report::RemoveLeftoverTemporaries(disk);
-            report::WorkbookLock lock(disk, kLockWait);
-            report->document_ = report->ReadStored(disk, lock.Held(), error);
+            report->document_ = report->OpenStored(report->OwnFile(), error);
             if (!report->document_)
                 return false;
             report->worksheet_ = report->FindOrAddWorksheet(*report->document_);
@@ -116,21 +116,44 @@ std::unique_ptr<IMReport> IMReport::Open(std::wstring path, std::wstring sheetNa
     return nullptr;
 }
 
-report::DocumentPtr IMReport::ReadStored(const std::string& path, bool mayMoveAside, std::string& error)
+report::DocumentPtr IMReport::ReadStored(const std::string& path, Stored& state, std::string& why) const
 {
     report::FileContents file = report::ReadWholeFile(path);
-    if (file.status == report::ReadStatus::Missing)
-        return EmptyWorkbook(error);
-    std::string why = file.error;
-    if (file.status == report::ReadStatus::Read) {
-        if (auto document = report::ParseWorkbook(file.bytes.data(), file.bytes.size(), why))
+    why = file.error;
+    state = file.status == report::ReadStatus::Missing ? Stored::Missing : Stored::Unreadable;
+    if (file.status != report::ReadStatus::Read)
+        return nullptr;
+    try {
+        if (auto document = report::ParseWorkbook(file.bytes.data(), file.bytes.size(), why)) {
+            state = Stored::Parsed;
             return document;
+        }
+        state = Stored::Damaged;
+    } catch (const std::bad_alloc&) {
+        why = "out of memory";
     }
-    const std::wstring damaged
-        = L"Report: \"" + platform::FromUtf8(path) + L"\" does not parse (" + platform::FromUtf8(why) + L"); ";
+    return nullptr;
+}
+
+report::DocumentPtr IMReport::OpenStored(const std::string& path, std::string& error)
+{
+    report::RemoveLeftoverTemporaries(path);
+    report::WorkbookLock lock(path, kLockWait);
+    Stored state;
+    std::string why;
+    report::DocumentPtr document = ReadStored(path, state, why);
+    if (state == Stored::Parsed || state == Stored::Missing)
+        return document ? std::move(document) : EmptyWorkbook(error);
+    const std::wstring file = L"Report: \"" + platform::FromUtf8(path) + L"\" ";
+    const std::wstring waits = L", starting an empty workbook whose rows join it when it can be read";
+    if (state == Stored::Unreadable) {
+        Diagnose(file + L"cannot be read (" + platform::FromUtf8(why) + L")" + waits);
+        return EmptyWorkbook(error);
+    }
+    const std::wstring damaged = file + L"does not parse (" + platform::FromUtf8(why) + L")";
     // Only a copy holding the lock may move it: another copy may be replacing it this moment.
-    if (!mayMoveAside) {
-        Diagnose(damaged + L"another copy of the program holds it, starting an empty workbook");
+    if (!lock.Held()) {
+        Diagnose(damaged + L" and cannot be kept aside now (" + platform::FromUtf8(lock.Error()) + L")" + waits);
         return EmptyWorkbook(error);
     }
     std::string movedTo, moveError;
@@ -138,11 +161,11 @@ report::DocumentPtr IMReport::ReadStored(const std::string& path, bool mayMoveAs
         error = "cannot read \"" + path + "\" (" + why + ") nor move it aside (" + moveError + ")";
         return nullptr;
     }
-    Diagnose(damaged + L"kept as \"" + platform::FromUtf8(movedTo) + L"\", starting an empty workbook");
+    Diagnose(damaged + L"; kept as \"" + platform::FromUtf8(movedTo) + L"\", starting an empty workbook");
     return EmptyWorkbook(error);
 }
 
-report::DocumentPtr IMReport::EmptyWorkbook(std::string& error)
+report::DocumentPtr IMReport::EmptyWorkbook(std::string& error) const
 {
     std::string why;
     report::DocumentPtr document = report::ParseWorkbook(kEmptyWorkbook, kEmptyWorkbookLength, why);
@@ -218,57 +241,129 @@ std::string IMReport::Serialise(DOMDocument& document) const
     return std::string(reinterpret_cast<const char*>(target.getRawBuffer()), target.getLen());
 }
 
-// Save As may be given the own workbook's name, and must then keep the other copies' rows too.
-bool IMReport::IsOwnFile(const std::wstring& path) const
+std::string IMReport::OwnFile() const
 {
-    std::error_code error;
-    return path == filePath_ || std::filesystem::equivalent(DiskPath(path), DiskPath(filePath_), error);
+    return report::RealPath(DiskPath(filePath_));
 }
 
-bool IMReport::SaveOwn(const std::string& path, std::string& error)
+// Save As may be given the workbook itself under another name, and must then keep the other copies' rows too.
+bool IMReport::IsOwnFile(const std::wstring& path) const
 {
-    report::WorkbookLock lock(path, kLockWait);
+    if (path == filePath_)
+        return true;
+    const std::string disk = DiskPath(path);
+    std::error_code error;
+    return report::RealPath(disk) == OwnFile() || std::filesystem::equivalent(disk, OwnFile(), error);
+}
+
+void IMReport::Hold(report::DocumentPtr stored)
+{
+    DOMElement* worksheet = FindOrAddWorksheet(*stored);
+    for (const Row& row : unsaved_)
+        WriteRow(*worksheet, row);
+    document_ = std::move(stored);
+    worksheet_ = worksheet;
+}
+
+bool IMReport::SaveOwn(std::chrono::milliseconds lockWait, std::string& error)
+{
+    const std::string path = OwnFile();
+    report::WorkbookLock lock(path, lockWait);
     if (!lock.Held()) {
         error = lock.Error();
         return false;
     }
-    report::DocumentPtr merged = ReadStored(path, true, error);
-    if (!merged)
+    Stored state;
+    std::string why;
+    report::DocumentPtr stored = ReadStored(path, state, why);
+    if (state == Stored::Unreadable) {
+        error = "the stored workbook cannot be read (" + why + ")";
         return false;
-    DOMElement* worksheet = FindOrAddWorksheet(*merged);
-    for (const Row& row : unsaved_)
-        WriteRow(*worksheet, row);
-    if (!report::ReplaceFile(path, Serialise(*merged), error))
+    }
+    if (state == Stored::Damaged) {
+        // The report still holds every row it had from the workbook, and its own: that is what gets written.
+        std::string movedTo;
+        if (!report::MoveAside(path, movedTo, error))
+            return false;
+        Diagnose(L"Report: \"" + platform::FromUtf8(path) + L"\" does not parse (" + platform::FromUtf8(why)
+            + L"); kept as \"" + platform::FromUtf8(movedTo) + L"\", writing what this copy holds");
+    } else {
+        if (!stored && !(stored = EmptyWorkbook(error)))
+            return false;
+        Hold(std::move(stored));
+    }
+    if (!report::ReplaceFile(path, Serialise(*document_), error))
         return false;
-    document_ = std::move(merged);
-    worksheet_ = worksheet;
     unsaved_.clear();
+    sheetSaved_ = true;
     return true;
 }
 
-bool IMReport::Save(std::wstring path)
+void IMReport::TakeInStored()
 {
-    std::wstring target;
     std::string error;
-    bool saved = Guarded(
+    const bool takenIn = Guarded(
         [&] {
-            target = path.empty() ? filePath_ : path;
-            if (target.empty()) {
-                error = "no file name";
+            const std::string path = OwnFile();
+            report::WorkbookLock lock(path, kLockWait);
+            if (!lock.Held()) {
+                error = lock.Error();
                 return false;
             }
-            if (IsOwnFile(target))
-                return SaveOwn(DiskPath(target), error);
-            return report::ReplaceFile(DiskPath(target), Serialise(*document_), error);
+            Stored state;
+            report::DocumentPtr stored = ReadStored(path, state, error);
+            // Missing or damaged, the stored workbook holds nothing the report lacks.
+            if (state == Stored::Unreadable)
+                return false;
+            if (stored)
+                Hold(std::move(stored));
+            return true;
         },
         error);
+    if (!takenIn) {
+        Diagnose(L"Report: the stored workbook could not be taken in (" + platform::FromUtf8(error)
+            + L"); using what this copy holds");
+    }
+}
+
+bool IMReport::Saved(const std::wstring& target, bool saved, const std::string& error) const
+{
     if (!saved) {
+        std::string ignored;
         Guarded(
             [&] {
                 Diagnose(L"Report not saved to \"" + target + L"\": " + platform::FromUtf8(error));
                 return true;
             },
-            error);
+            ignored);
     }
     return saved;
+}
+
+bool IMReport::Save(std::wstring path)
+{
+    std::wstring target = path.empty() ? filePath_ : path;
+    std::string error;
+    const bool saved = Guarded(
+        [&] {
+            if (target.empty()) {
+                error = "no file name";
+                return false;
+            }
+            if (IsOwnFile(target))
+                return SaveOwn(kLockWait, error);
+            const std::string disk = report::RealPath(DiskPath(target));
+            TakeInStored();
+            return report::ReplaceFile(disk, Serialise(*document_), error);
+        },
+        error);
+    return Saved(target, saved, error);
+}
+
+bool IMReport::SaveBeforeClosing()
+{
+    if (unsaved_.empty() && sheetSaved_)
+        return true;
+    std::string error;
+    return Saved(filePath_, Guarded([&] { return SaveOwn(kClosingLockWait, error); }, error), error);
 }

@@ -1,6 +1,7 @@
 // The pupils' statistics workbook: an XML spreadsheet with one worksheet per pupil, extended run after run.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
@@ -30,17 +31,25 @@ public:
     void AddRow(std::wstring label, std::wstring value, std::wstring type);
     void AddEmptyRow();
 
-    // Saves to the report's own path when path is empty or names it: under the workbook lock, the rows added since the
-    // last such save join the pupil's sheet of the workbook as it is on disk now, so rows other copies of the
-    // program saved meanwhile stay; the report then holds that merged workbook. Any other path gets the whole
-    // workbook as the report holds it; the own path never changes. Paths reach the file system exactly as given
-    // (UTF-8). A stored file is replaced only by a complete new one. Never throws: false (with one diagnostic line)
-    // when the file was not written; unsaved rows then wait for the next save.
+    // Saves to the report's own path when path is empty or leads to the workbook (through links, or spelt another
+    // way): under the workbook lock, the rows added since the last such save join the pupil's sheet of the
+    // workbook as it is on disk now, so rows other copies of the program saved meanwhile stay, and the file the
+    // links lead to is replaced (never a link). The report then holds that merged workbook. A stored workbook that
+    // no longer parses is kept aside and replaced by everything the report holds; one that cannot be read for
+    // another reason (memory, I/O, permission) is left alone and the save fails. Any other path gets the workbook
+    // as stored now with the unsaved rows joined, which the report then holds; the own workbook is not written.
+    // Paths reach the file system exactly as given (UTF-8). A stored file is replaced only by a complete new one.
+    // Never throws: false (with one diagnostic line) when the file was not written; unsaved rows then wait for the
+    // next save.
     bool Save(std::wstring path);
+    // The save at the program's end: to the own path, waiting longer for another copy's save, and nothing at all
+    // when everything is already saved.
+    bool SaveBeforeClosing();
 
-    // Prints the pupil's worksheet on the printer context as one job: the header pairs in key order, a blank line,
-    // then every row of the worksheet's table, its cells in columns at least half the page wide. Nothing is
-    // printed when the worksheet has no table or the printer refuses the job. The caller keeps the context.
+    // Prints the pupil's worksheet, as stored now with the unsaved rows joined, on the printer context as one job:
+    // the header pairs in key order, a blank line, then every row of the worksheet's table, its cells in columns at
+    // least half the page wide. Nothing is printed when the worksheet has no table or the printer refuses the job. The
+    // caller keeps the context.
     void Print(HDC dc, std::map<std::wstring, std::wstring> header);
 
     // The report's own path, as given to Open.
@@ -61,21 +70,33 @@ private:
     };
 
     IMReport(std::wstring path, std::wstring sheetName);
-    // The workbook stored at path as it is now, or an empty one when there is none. One that does not parse is moved
-    // aside when mayMoveAside, else left for a later save. Null (said once) when nothing can be had.
-    report::DocumentPtr ReadStored(const std::string& path, bool mayMoveAside, std::string& error);
-    report::DocumentPtr EmptyWorkbook(std::string& error);
+
+    enum class Stored { Parsed, Missing, Damaged, Unreadable };
+    // The workbook stored at path (read under the lock): parsed, or null with why when it is missing, does not
+    // parse, or cannot be read.
+    report::DocumentPtr ReadStored(const std::string& path, Stored& state, std::string& why) const;
+    // The workbook the report starts from at Open.
+    report::DocumentPtr OpenStored(const std::string& path, std::string& error);
+    report::DocumentPtr EmptyWorkbook(std::string& error) const;
     xercesc::DOMElement* FindOrAddWorksheet(xercesc::DOMDocument& document) const;
     // Appends the row at the end of the worksheet's table, whose declared extent grows to take it and its cells.
     static void WriteRow(xercesc::DOMElement& worksheet, const Row& row);
+    // The stored document with the unsaved rows joined becomes the report's.
+    void Hold(report::DocumentPtr stored);
     bool IsOwnFile(const std::wstring& path) const;
-    bool SaveOwn(const std::string& path, std::string& error);
+    std::string OwnFile() const;
+    bool SaveOwn(std::chrono::milliseconds lockWait, std::string& error);
+    // Takes in the workbook as stored now, for Save As and printing; the report keeps what it holds when that
+    // cannot be had, and says why.
+    void TakeInStored();
+    bool Saved(const std::wstring& target, bool saved, const std::string& error) const;
     std::string Serialise(xercesc::DOMDocument& document) const;
 
     std::unique_ptr<Library> library_; // outlives the document
     report::DocumentPtr document_;
     xercesc::DOMElement* worksheet_ = nullptr;
     std::vector<Row> unsaved_; // added since the last save to the own path, in order
+    bool sheetSaved_ = false; // the own workbook holds the pupil's sheet as saved last
     std::wstring filePath_; // kept exact: a narrowed path would name another file
     std::string sheetName_;
     xercesc::DOMImplementation* implementation_ = nullptr;

@@ -47,6 +47,7 @@ std::vector<std::wstring> CellTexts(DOMElement* row)
 void IMReport::Print(HDC dc, std::map<std::wstring, std::wstring> header)
 {
     try {
+        TakeInStored();
         DOMElement* table = report::FirstSpreadsheetChild(*worksheet_, u"Table");
         if (!table)
             return;

@@ -5,7 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <new>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,17 +21,27 @@
 namespace report {
 namespace {
 
-std::function<void(const FileStep&)>& Recorder()
-{
-    static std::function<void(const FileStep&)> recorder;
-    return recorder;
-}
+// Closes the descriptor on every way out, exceptions included.
+class Descriptor {
+public:
+    explicit Descriptor(int fd)
+        : fd_(fd)
+    {
+    }
+    ~Descriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
 
-void Done(const char* call, const std::string& path, const std::string& to = {})
-{
-    if (Recorder())
-        Recorder()(FileStep { call, path, to });
-}
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
 
 std::string ErrnoText(const char* step)
 {
@@ -99,12 +113,9 @@ int CreateTemporary(const std::string& target, std::string& name)
 // The rename itself is durable only once the folder is flushed; a failure here loses nothing written.
 void SyncFolder(const std::string& path)
 {
-    int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    if (::fsync(fd) == 0)
-        Done("fsync", FolderOf(path));
-    ::close(fd);
+    Descriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0)
+        ::fsync(folder.get());
 }
 
 std::string TimeStamp()
@@ -162,15 +173,14 @@ bool ProcessGone(pid_t pid)
 // Removes the file when nobody holds it: the lock is free and the name still names the file that was locked.
 void RemoveIfUnheld(int folder, const char* name)
 {
-    int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    Descriptor fd(::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0)
         return;
     struct stat opened, named;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode)
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.get(), &opened) == 0 && S_ISREG(opened.st_mode)
         && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && opened.st_dev == named.st_dev
         && opened.st_ino == named.st_ino)
         ::unlinkat(folder, name, 0);
-    ::close(fd);
 }
 
 } // namespace
@@ -203,83 +213,126 @@ FileContents ReadWholeFile(const std::string& path)
     }
     if (!S_ISREG(st.st_mode))
         return contents;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || !ReadAll(fd, contents.bytes)) {
-        contents.status = ReadStatus::Failed;
-        contents.error = ErrnoText("read");
-        contents.bytes.clear();
-    } else {
-        contents.status = ReadStatus::Read;
-        Done("read", path);
+    contents.status = ReadStatus::Failed;
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        contents.error = ErrnoText("open");
+        return contents;
     }
-    if (fd >= 0)
-        ::close(fd);
+    try {
+        contents.bytes.reserve(static_cast<size_t>(st.st_size));
+        if (!ReadAll(fd.get(), contents.bytes)) {
+            contents.error = ErrnoText("read");
+            contents.bytes.clear();
+            return contents;
+        }
+    } catch (const std::bad_alloc&) {
+        contents.error = "read: out of memory";
+        std::string().swap(contents.bytes);
+        return contents;
+    }
+    contents.status = ReadStatus::Read;
     return contents;
+}
+
+std::string RealPath(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    fs::path here = path;
+    // As many links as the system itself follows.
+    for (int hops = 0; hops < 40; ++hops) {
+        const fs::path name = here.filename();
+        if (name.empty() || name == "." || name == "..")
+            break;
+        std::error_code error;
+        const fs::path folder = fs::weakly_canonical(here.has_parent_path() ? here.parent_path() : ".", error);
+        if (error)
+            break;
+        here = folder / name;
+        if (!fs::is_symlink(fs::symlink_status(here, error)))
+            return here.string();
+        const fs::path target = fs::read_symlink(here, error);
+        if (error)
+            break;
+        here = target.is_absolute() ? target : folder / target;
+    }
+    return here.lexically_normal().string();
 }
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& error)
 {
     RemoveLeftoverTemporaries(path);
     std::string temporary;
-    int fd = CreateTemporary(path, temporary);
-    if (fd < 0) {
+    Descriptor fd(CreateTemporary(path, temporary));
+    if (fd.get() < 0) {
         error = ErrnoText("create");
         return false;
     }
-    bool ok = WriteAll(fd, bytes);
+    bool ok = WriteAll(fd.get(), bytes);
     if (!ok)
         error = ErrnoText("write");
-    else
-        Done("write", temporary);
-    if (ok && ::fsync(fd) != 0) {
+    if (ok && ::fsync(fd.get()) != 0) {
         ok = false;
         error = ErrnoText("fsync");
-    } else if (ok) {
-        Done("fsync", temporary);
     }
     // Renamed while still open and locked, so no other save takes it for a leftover in between.
     if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
         ok = false;
         error = ErrnoText("rename");
-    } else if (ok) {
-        Done("rename", temporary, path);
     }
     if (!ok)
         ::unlink(temporary.c_str());
-    ::close(fd);
     if (ok)
         SyncFolder(path);
     return ok;
 }
+
+namespace {
+
+// The lock file under name, made when there is none. An existing one is opened without O_CREAT: in a folder
+// where only owners may remove files, the system refuses O_CREAT on another account's file.
+int OpenLockFile(const std::string& name)
+{
+    for (;;) {
+        int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0 || errno != ENOENT)
+            return fd;
+        fd = ::open(name.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            // Whatever this account's mask, copies run by other accounts must open it too.
+            ::fchmod(fd, 0644);
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+}
+
+} // namespace
 
 WorkbookLock::WorkbookLock(const std::string& path, std::chrono::milliseconds wait)
     : name_(FolderOf(path) + "/.report.lock")
 {
     const auto until = std::chrono::steady_clock::now() + wait;
     for (;;) {
-        int fd = ::open(name_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            error_ = ErrnoText("lock");
+        Descriptor fd(OpenLockFile(name_));
+        if (fd.get() < 0) {
+            error_ = "lock file \"" + name_ + "\": " + std::strerror(errno);
             return;
         }
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
             // The copy that held it before may have removed the file in between: only the file under the name
             // counts.
             struct stat held, named;
-            if (::fstat(fd, &held) == 0 && ::stat(name_.c_str(), &named) == 0 && held.st_dev == named.st_dev
+            if (::fstat(fd.get(), &held) == 0 && ::stat(name_.c_str(), &named) == 0 && held.st_dev == named.st_dev
                 && held.st_ino == named.st_ino) {
-                fd_ = fd;
-                Done("lock", name_);
+                fd_ = fd.release();
                 return;
             }
-            ::close(fd);
             continue;
         }
-        const int reason = errno;
-        ::close(fd);
-        if (reason != EWOULDBLOCK && reason != EINTR) {
-            errno = reason;
-            error_ = ErrnoText("lock");
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            error_ = "lock file \"" + name_ + "\": " + std::strerror(errno);
             return;
         }
         if (std::chrono::steady_clock::now() >= until) {
@@ -295,15 +348,10 @@ WorkbookLock::~WorkbookLock()
     if (fd_ < 0)
         return;
     // Removed while still held, so a copy that opens the name afterwards makes a fresh file and never shares a
-    // lock on the removed one.
+    // lock on the removed one. Where the folder keeps another account's file, it stays and the next copy locks
+    // that one.
     ::unlink(name_.c_str());
     ::close(fd_);
-    Done("unlock", name_);
-}
-
-void RecordFileSteps(std::function<void(const FileStep&)> recorder)
-{
-    Recorder() = std::move(recorder);
 }
 
 bool MoveAside(const std::string& path, std::string& movedTo, std::string& error)

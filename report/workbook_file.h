@@ -3,7 +3,6 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,8 +16,14 @@ struct FileContents {
     std::string error; // why the read failed
 };
 
-// Anything that is not a regular file (nothing at all, a folder) counts as missing.
+// Anything that is not a regular file (nothing at all, a folder) counts as missing. Running out of memory is a
+// failed read, like an I/O error or a file this account may not read.
 FileContents ReadWholeFile(const std::string& path);
+
+// The file path leads to: symbolic links followed, also one that leads to no file yet (to the file it would
+// make), and the folder resolved, so that every path to one workbook gives the same name. A save replaces this
+// name, never a link on the way to it.
+std::string RealPath(const std::string& path);
 
 // Writes bytes to a new file in path's folder, flushes it to disk and renames it over path. On failure path is
 // untouched, no temporary file is left behind, and error says why. Leftovers of saves that were killed are
@@ -30,11 +35,13 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& e
 void RemoveLeftoverTemporaries(const std::string& path);
 
 // The exclusive advisory lock every copy of the program takes around reading and replacing a workbook, so that no
-// copy's save drops the rows another copy saved. It is held on a lock file in the workbook's folder, which goes
-// when the lock is given up.
+// copy's save drops the rows another copy saved. It is held on a lock file in the workbook's folder, opened for
+// reading only and made readable by everyone, so that copies run by other accounts share it; the file goes when
+// the lock is given up, or stays for the next copy where the folder lets only its owner remove it.
 class WorkbookLock {
 public:
-    // Waits up to wait for a copy that holds the lock. Held() says whether it was had, Error() why not.
+    // Waits up to wait for a copy that holds the lock. Held() says whether it was had, Error() why not: another
+    // copy holding it, or the lock file's own fault.
     WorkbookLock(const std::string& path, std::chrono::milliseconds wait);
     ~WorkbookLock();
 
@@ -49,17 +56,6 @@ private:
     std::string error_;
     int fd_ = -1;
 };
-
-// A file-system step once it is done: "lock", "read", "write", "fsync", "rename" (path renamed to to) or "unlock",
-// on a file or a folder. Recorded so that a test can see the order a save's steps reach the disk in.
-struct FileStep {
-    std::string call;
-    std::string path;
-    std::string to;
-    bool operator==(const FileStep&) const = default;
-};
-// Every step done from now on goes to recorder; an empty one stops recording. Not for use while saves run.
-void RecordFileSteps(std::function<void(const FileStep&)> recorder);
 
 // Renames path to path + ".broken-YYYYMMDD-HHMMSS" (local time), never over an existing file: when that name is
 // taken, "-2", "-3", ... is appended. Gives the new name.

@@ -1,5 +1,7 @@
 #include "report/workbook_parser.h"
 
+#include <new>
+
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
@@ -80,8 +82,8 @@ DocumentPtr ParseWorkbook(const char* bytes, std::size_t length, std::string& er
         error = Utf8Of(e.getMessage());
         return nullptr;
     } catch (const OutOfMemoryException&) {
-        error = "out of memory";
-        return nullptr;
+        // Says nothing about the bytes: the caller must not take them for damaged.
+        throw std::bad_alloc();
     }
     DocumentPtr document(parser.adoptDocument());
     if (parser.getErrorCount() > 0 || !errors.First().empty())

@@ -15,7 +15,8 @@ struct DocumentRelease {
 };
 using DocumentPtr = std::unique_ptr<xercesc::DOMDocument, DocumentRelease>;
 
-// Null with the reason in error when the bytes are not a well-formed document with a document element.
+// Null with the reason in error when the bytes are not a well-formed document with a document element. Throws
+// std::bad_alloc when memory runs out, which says nothing about the bytes.
 DocumentPtr ParseWorkbook(const char* bytes, std::size_t length, std::string& error);
 
 } // namespace report

@@ -36,11 +36,12 @@ std::wstring IMApp<App>::ReportPath() const
 }
 
 // A report held from an earlier Start is written out before anything replaces or drops it, so a second Start
-// (named or not) loses nothing and a nameless run never writes into the earlier pupil's sheet.
+// (named or not) loses nothing and a nameless run never writes into the earlier pupil's sheet. It is that
+// report's last save, as at the program's end.
 long IMApp<App>::CreateReport(const std::wstring& pupil_name)
 {
     if (report_) {
-        report_->Save(L"");
+        report_->SaveBeforeClosing();
         report_.reset();
     }
     if (pupil_name.empty())
@@ -51,10 +52,11 @@ long IMApp<App>::CreateReport(const std::wstring& pupil_name)
     return 0;
 }
 
+// The save at the end of the program, whatever ends it; the second of them finds nothing left to save.
 long IMApp<App>::SaveReport()
 {
     if (report_)
-        report_->Save(L"");
+        report_->SaveBeforeClosing();
     return 0;
 }
 

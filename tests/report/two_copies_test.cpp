@@ -179,4 +179,33 @@ TEST_F(WorkbookTest, ACopyWaitsItsTurnAndItsSavedAsCopyHoldsTheOthersRows)
     EXPECT_EQ(FilesIn(folder_), (std::vector<std::filesystem::path> { "book.xls", "copy.xls" }));
 }
 
+// Three copies on one workbook: the copy the third one saves under another name holds what the other two saved after
+// it started, and its own unsaved rows, which its own next save then writes once.
+TEST_F(WorkbookTest, ACopySavedAsHoldsWhatEveryCopyStoredSinceItStarted)
+{
+    const auto file = folder_ / "book.xls", other = folder_ / "copy.xls";
+    RecordRun(file, L"Аня", L"Запуск", L"Аня 0");
+    auto anna = IMReport::Open(Wide(file), L"Аня");
+    auto boris = IMReport::Open(Wide(file), L"Боря");
+    auto vera = IMReport::Open(Wide(file), L"Вера");
+    ASSERT_TRUE(anna && boris && vera);
+    anna->AddRow(L"Запуск", L"Аня 1", L"String");
+    ASSERT_TRUE(anna->Save(L""));
+    boris->AddRow(L"Запуск", L"Боря 1", L"String");
+    ASSERT_TRUE(boris->Save(L""));
+    vera->AddRow(L"Запуск", L"Вера 1", L"String");
+
+    ASSERT_TRUE(vera->Save(Wide(other)));
+    auto copy = ParseStrictly(ReadBytes(other));
+    EXPECT_EQ(SheetNames(*copy), (Labels { L"Аня", L"Боря", L"Вера" }));
+    EXPECT_EQ(SheetRows(*copy, L"Аня"), (Rows { { L"Запуск", L"Аня 0" }, { L"Запуск", L"Аня 1" } }));
+    EXPECT_EQ(SheetRows(*copy, L"Боря"), (Rows { { L"Запуск", L"Боря 1" } }));
+    EXPECT_EQ(SheetRows(*copy, L"Вера"), (Rows { { L"Запуск", L"Вера 1" } }));
+
+    ASSERT_TRUE(vera->Save(L""));
+    auto stored = ParseStrictly(ReadBytes(file));
+    EXPECT_EQ(SheetRows(*stored, L"Вера"), (Rows { { L"Запуск", L"Вера 1" } }));
+    EXPECT_EQ(SheetRows(*stored, L"Аня").size(), 2u);
+}
+
 } // namespace

@@ -1,12 +1,18 @@
 #include <csignal>
 #include <cstring>
+#include <fstream>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/testing/debug_capture.h"
 #include "report/report.h"
 #include "report/workbook_file.h"
+#include "tests/support/child_process.h"
 #include "tests/support/workbook_fixture.h"
 
 namespace {
@@ -20,11 +26,14 @@ std::string StoredWorkbook(const std::filesystem::path& file)
     return ReadBytes(file);
 }
 
+// The one file of the folder, which must be a copy kept aside; a failure, and no path, when there is none.
 std::filesystem::path OnlyBrokenCopy(const std::filesystem::path& folder)
 {
     Paths files = FilesIn(folder);
-    EXPECT_EQ(files.size(), 1u);
-    EXPECT_EQ(files[0].string().rfind("book.xls.broken-", 0), 0u);
+    if (files.size() != 1 || !files[0].string().starts_with("book.xls.broken-")) {
+        ADD_FAILURE() << "no single copy kept aside among " << testing::PrintToString(files);
+        return {};
+    }
     return folder / files[0];
 }
 
@@ -79,22 +88,124 @@ INSTANTIATE_TEST_SUITE_P(Kinds, DamagedWorkbook,
             "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]><Workbook>&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;</Workbook>" }),
     [](const testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
-TEST_F(WorkbookTest, AWorkbookDamagedWhileOpenIsKeptAsideByTheNextSave)
+// Another program damaged the workbook while this copy had it open: the damaged file is kept aside and the save writes
+// everything the copy holds, the sheets and rows it read as well as its own new rows.
+TEST_F(WorkbookTest, AWorkbookDamagedWhileOpenIsKeptAsideAndRewrittenWhole)
 {
     auto file = folder_ / "book.xls";
+    RecordRun(file, L"Старый", L"Число попыток", L"3");
     RecordRun(file, L"Новый", L"Запуск", L"первый");
     auto report = IMReport::Open(Wide(file), L"Новый");
     ASSERT_TRUE(report);
+    report->AddRow(L"Запуск", L"второй", L"String");
+    ASSERT_TRUE(report->Save(L""));
     WriteBytes(file, "<Workbook>");
 
     platform::DebugCapture capture;
-    report->AddRow(L"Запуск", L"второй", L"String");
+    report->AddRow(L"Запуск", L"третий", L"String");
     ASSERT_TRUE(report->Save(L""));
     EXPECT_EQ(capture.Entries().size(), 1u);
-    EXPECT_EQ(SheetRows(*ParseStrictly(ReadBytes(file)), L"Новый"),
-        (std::vector<std::vector<std::wstring>> { { L"Запуск", L"второй" } }));
+    auto document = ParseStrictly(ReadBytes(file));
+    EXPECT_EQ(SheetNames(*document), (std::vector<std::wstring> { L"Старый", L"Новый" }));
+    EXPECT_EQ(SheetRows(*document, L"Старый"), (std::vector<std::vector<std::wstring>> { { L"Число попыток", L"3" } }));
+    EXPECT_EQ(SheetRows(*document, L"Новый"),
+        (std::vector<std::vector<std::wstring>> {
+            { L"Запуск", L"первый" }, { L"Запуск", L"второй" }, { L"Запуск", L"третий" } }));
     std::filesystem::remove(file);
     EXPECT_EQ(ReadBytes(OnlyBrokenCopy(folder_)), "<Workbook>");
+}
+
+// A stored workbook that cannot be read for a reason of its reader, not of its content, stays where it is; the save
+// fails with one line and its rows join the workbook once it can be read.
+class UnreadableAtSave : public WorkbookTest {
+protected:
+    // In a child process: the workbook of one run, a save while limit holds, and one after lift. What went wrong,
+    // "" when nothing did.
+    std::string SaveWhileUnreadable(const std::function<void()>& limit, const std::function<void()>& lift)
+    {
+        const auto file = folder_ / "book.xls";
+        return testing_support::RunInChild(
+            [&]() -> std::string {
+                if (!std::filesystem::exists(file))
+                    RecordRun(file, L"Новый", L"Запуск", L"первый");
+                auto report = IMReport::Open(Wide(file), L"Новый");
+                if (!report)
+                    return "no report";
+                report->AddRow(L"Запуск", L"второй", L"String");
+                const std::string stored = ReadBytes(file);
+                platform::DebugCapture capture;
+                limit();
+                const bool saved = report->Save(L"");
+                lift();
+                if (saved)
+                    return "saved";
+                if (capture.Entries().size() != 1)
+                    return std::to_string(capture.Entries().size()) + " lines";
+                if (FilesIn(folder_) != Paths { "book.xls" } || ReadBytes(file) != stored)
+                    return "the stored workbook was touched";
+                return report->Save(L"") ? "" : "not saved once readable";
+            },
+            account_);
+    }
+
+    void ExpectEveryRow()
+    {
+        EXPECT_EQ(FilesIn(folder_), Paths { "book.xls" });
+        auto document = ParseStrictly(ReadBytes(folder_ / "book.xls"));
+        EXPECT_EQ(SheetRows(*document, L"Новый"),
+            (std::vector<std::vector<std::wstring>> { { L"Запуск", L"первый" }, { L"Запуск", L"второй" } }));
+    }
+
+    std::optional<uid_t> account_;
+};
+
+TEST_F(UnreadableAtSave, ForWantOfPermission)
+{
+    // Root reads any file: the save then runs under an account of its own, which owns the folder and the workbook.
+    if (::geteuid() == 0) {
+        account_ = 65534;
+        ASSERT_EQ(::chmod(folder_.c_str(), 0777), 0);
+    }
+    const auto file = folder_ / "book.xls";
+    EXPECT_EQ(SaveWhileUnreadable([&] { ::chmod(file.c_str(), 0); }, [&] { ::chmod(file.c_str(), 0644); }), "");
+    ExpectEveryRow();
+}
+
+TEST_F(UnreadableAtSave, ForWantOfMemory)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than any limit leaves";
+#endif
+    // A large, good workbook: 1500 sheets.
+    const auto file = folder_ / "book.xls";
+    RecordRun(file, L"Новый", L"Запуск", L"первый");
+    std::string bytes = ReadBytes(file);
+    std::string sheets;
+    for (int n = 0; n < 1500; ++n) {
+        sheets += "<Worksheet ss:Name=\"Лист " + std::to_string(n) + "\"><Table>";
+        for (int row = 0; row < 40; ++row)
+            sheets += "<Row><Cell><Data ss:Type=\"String\">Запуск</Data></Cell>"
+                      "<Cell><Data ss:Type=\"Number\">"
+                + std::to_string(row) + "</Data></Cell></Row>";
+        sheets += "</Table></Worksheet>";
+    }
+    bytes.insert(bytes.rfind("</Workbook>"), sheets);
+    WriteBytes(file, bytes);
+    rlimit before {};
+    ASSERT_EQ(::getrlimit(RLIMIT_AS, &before), 0);
+    EXPECT_EQ(SaveWhileUnreadable(
+                  [&] {
+                      // What the process uses now and a little more: not enough to parse the workbook again.
+                      long pages = 0;
+                      std::ifstream("/proc/self/statm") >> pages;
+                      const rlimit limit { rlim_t(pages) * ::sysconf(_SC_PAGESIZE) + (48u << 20), before.rlim_max };
+                      ::setrlimit(RLIMIT_AS, &limit);
+                  },
+                  [&] { ::setrlimit(RLIMIT_AS, &before); }),
+        "");
+    auto document = ParseStrictly(ReadBytes(file));
+    EXPECT_EQ(SheetNames(*document).size(), 1501u);
+    ExpectEveryRow();
 }
 
 TEST_F(WorkbookTest, UnreadableWorkbookThatCannotBeMovedGivesNoReport)

@@ -2,9 +2,12 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
+#include <string>
 #include <thread>
 
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -36,6 +39,36 @@ inline std::optional<char> ReadByteWithin(int fd, std::chrono::milliseconds limi
     if (poll(&p, 1, int(limit.count())) != 1 || read(fd, &byte, 1) != 1)
         return std::nullopt;
     return byte;
+}
+
+// Runs body in a forked child, under the account uid (group uid too) when one is given, which only root may ask
+// for. Gives what body returned, "" when all went well, or why the child did not end well.
+inline std::string RunInChild(const std::function<std::string()>& body, std::optional<uid_t> uid = {})
+{
+    int pipe[2];
+    if (::pipe(pipe) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipe[0]);
+        std::string said;
+        if (uid && (::setgroups(0, nullptr) != 0 || ::setgid(*uid) != 0 || ::setuid(*uid) != 0))
+            said = "cannot become account " + std::to_string(*uid);
+        else
+            said = body();
+        (void)!::write(pipe[1], said.data(), said.size());
+        ::_exit(0);
+    }
+    ::close(pipe[1]);
+    std::string said;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, size_t(got));
+    ::close(pipe[0]);
+    const std::optional<int> status = WaitForChild(child);
+    if (!status || !WIFEXITED(*status) || WEXITSTATUS(*status) != 0)
+        return "the child did not end well: " + said;
+    return said;
 }
 
 } // namespace testing_support

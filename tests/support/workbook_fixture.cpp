@@ -25,7 +25,9 @@ std::vector<DOMElement*> Children(const DOMElement& parent, const XMLCh* localNa
 {
     std::vector<DOMElement*> found;
     DOMNodeList* list = parent.getElementsByTagNameNS(kSpreadsheetNs, localName);
-    for (XMLSize_t i = 0; i < list->getLength(); ++i)
+    // The list counts by walking the tree to its end, and then walks again from the start to an earlier item.
+    const XMLSize_t length = list->getLength();
+    for (XMLSize_t i = 0; i < length; ++i)
         found.push_back(static_cast<DOMElement*>(list->item(i)));
     return found;
 }
