@@ -175,6 +175,12 @@ void Pages()
     Write("print_layout", "short-page", PageInput({ 4961, 700, 0, 60, 0, 60 }, 1, runs));
     Write("print_layout", "narrow-page",
         PageInput({ 300, 7016, 20, 0, 20, 0 }, 0, { std::string(300, 'W'), "\xFF\x00\xD8\x00x", "", "" }));
+    // A5 inside margins unlike on every side, a name too wide for it in the header and in every row: values wrap.
+    const std::string name = std::string(40, '\xB0') + " " + std::string(30, '\xBE');
+    std::vector<std::string> names = { "\x98\xB2\xB0\xBD\xBE\xB2", name };
+    for (int i = 0; i < 40; ++i)
+        names.insert(names.end(), { "Attempt " + std::to_string(i), name });
+    Write("print_layout", "a5-long-values", PageInput({ 3500, 4961, 600, 450, 300, 750 }, 1, names));
 }
 
 } // namespace

@@ -14,24 +14,132 @@ using namespace xercesc;
 namespace {
 
 struct PageLayout {
+    int width = 0; // the printable width
     int half_width = 0; // every column is at least this wide
     int height = 0;
     int margin = 0; // the average character width
     int line_height = 0;
 };
 
-// Draws the texts of one line in columns.
-void PrintLine(HDC dc, const PageLayout& layout, const std::vector<std::wstring>& texts, int y)
+int Extent(HDC dc, const std::wstring& text)
 {
-    int x = layout.margin;
-    for (const std::wstring& text : texts) {
-        const int length = static_cast<int>(text.size());
-        TextOutW(dc, x, y, text.c_str(), length);
-        SIZE extent {};
-        GetTextExtentPoint32W(dc, text.c_str(), length, &extent);
-        x += std::max(layout.margin + static_cast<int>(extent.cx), layout.half_width);
-    }
+    SIZE extent {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    return extent.cx;
 }
+
+// The text in lines no wider than the width given: broken at spaces, within a word only where the word alone is
+// wider. A text with no room at all stays as it is.
+std::vector<std::wstring> Wrap(HDC dc, const std::wstring& text, int width)
+{
+    if (width <= 0 || Extent(dc, text) <= width)
+        return { text };
+    std::vector<std::wstring> lines;
+    std::wstring line;
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find(L' ', start), text.size());
+        std::wstring word = text.substr(start, end - start);
+        start = end + 1;
+        std::wstring joined = line.empty() ? word : line + L' ' + word;
+        if (Extent(dc, joined) <= width) {
+            line = std::move(joined);
+            continue;
+        }
+        if (!line.empty())
+            lines.push_back(line);
+        // A word wider than the line goes in pieces of as many letters as fit, one at least.
+        while (Extent(dc, word) > width) {
+            size_t fit = 1;
+            while (fit < word.size() && Extent(dc, word.substr(0, fit + 1)) <= width)
+                ++fit;
+            lines.push_back(word.substr(0, fit));
+            word.erase(0, fit);
+        }
+        line = std::move(word);
+    }
+    if (!line.empty() || lines.empty())
+        lines.push_back(line);
+    return lines;
+}
+
+// Where a text of a line stands: its column and the lines it wraps into.
+struct Column {
+    int x = 0;
+    std::vector<std::wstring> lines;
+};
+
+// Each text starts half the printable width after the one before, or one character after its end where that is
+// wider. A line too wide for the printable width wraps: its last text at the width's end, a text before it where it
+// would leave the texts after it too little room, though never in a column narrower than half the width.
+std::vector<Column> LayOut(HDC dc, const PageLayout& layout, const std::vector<std::wstring>& texts)
+{
+    std::vector<int> extents;
+    for (const std::wstring& text : texts)
+        extents.push_back(Extent(dc, text));
+    const auto advance = [&](int extent) { return std::max(layout.margin + extent, layout.half_width); };
+    std::vector<Column> columns;
+    int x = layout.margin;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        int room = layout.width - x;
+        if (i + 1 < texts.size()) {
+            int after = extents.back();
+            for (size_t j = i + 1; j + 1 < texts.size(); ++j)
+                after += advance(extents[j]);
+            room = std::max(room - after - layout.margin, layout.half_width - layout.margin);
+        }
+        Column column { x, Wrap(dc, texts[i], room) };
+        int widest = 0;
+        for (const std::wstring& line : column.lines)
+            widest = std::max(widest, Extent(dc, line));
+        x += advance(widest);
+        columns.push_back(std::move(column));
+    }
+    return columns;
+}
+
+// Prints line after line down the pages. A full page is closed only when another line is about to print, so the
+// last line never leaves an empty page behind.
+class LinePrinter {
+public:
+    LinePrinter(HDC dc, const PageLayout& layout)
+        : dc_(dc)
+        , layout_(layout)
+        , y_(layout.line_height)
+    {
+    }
+
+    // The texts in columns, on as many lines as the widest of them takes.
+    void Print(const std::vector<std::wstring>& texts)
+    {
+        const std::vector<Column> columns = LayOut(dc_, layout_, texts);
+        size_t lines = 1;
+        for (const Column& column : columns)
+            lines = std::max(lines, column.lines.size());
+        for (size_t i = 0; i < lines; ++i) {
+            if (page_full_) {
+                EndPage(dc_);
+                StartPage(dc_);
+                y_ = layout_.line_height;
+            }
+            for (const Column& column : columns)
+                if (i < column.lines.size())
+                    TextOutW(dc_, column.x, y_, column.lines[i].c_str(), static_cast<int>(column.lines[i].size()));
+            Skip();
+        }
+    }
+    // A line left blank.
+    void Skip()
+    {
+        y_ += layout_.line_height;
+        page_full_ = y_ + layout_.line_height >= layout_.height;
+    }
+
+private:
+    HDC dc_;
+    PageLayout layout_;
+    int y_;
+    bool page_full_ = false;
+};
 
 std::vector<std::wstring> CellTexts(DOMElement* row)
 {
@@ -52,6 +160,7 @@ void IMReport::Print(HDC dc, std::map<std::wstring, std::wstring> header)
         if (!table)
             return;
         PageLayout layout;
+        layout.width = GetDeviceCaps(dc, HORZRES);
         layout.half_width = GetDeviceCaps(dc, HORZRES) / 2;
         layout.height = GetDeviceCaps(dc, VERTRES);
         TEXTMETRICW tm;
@@ -64,15 +173,12 @@ void IMReport::Print(HDC dc, std::map<std::wstring, std::wstring> header)
         if (StartDocW(dc, &info) <= 0)
             return;
         StartPage(dc);
-        int y = layout.line_height;
-        for (const auto& [key, value] : header) {
-            PrintLine(dc, layout, { key, value }, y);
-            y += layout.line_height;
-        }
-        y += layout.line_height;
+        LinePrinter lines(dc, layout);
+        for (const auto& [key, value] : header)
+            lines.Print({ key, value });
+        lines.Skip();
 
-        // A full page is closed only when another row is about to print, and the empty rows that close the sheet
-        // print nothing, so neither the last row nor a run's closing empty row leaves an empty page behind.
+        // The empty rows that close the sheet print nothing, so a run's closing empty row leaves no empty page.
         std::vector<std::vector<std::wstring>> rows;
         for (DOMElement* row : report::SpreadsheetChildren(*table, u"Row"))
             rows.push_back(CellTexts(row));
@@ -81,18 +187,8 @@ void IMReport::Print(HDC dc, std::map<std::wstring, std::wstring> header)
         };
         while (!rows.empty() && !has_text(rows.back()))
             rows.pop_back();
-        bool page_full = false;
-        for (const std::vector<std::wstring>& texts : rows) {
-            if (page_full) {
-                EndPage(dc);
-                StartPage(dc);
-                y = layout.line_height;
-                page_full = false;
-            }
-            PrintLine(dc, layout, texts, y);
-            y += layout.line_height;
-            page_full = y + layout.line_height >= layout.height;
-        }
+        for (const std::vector<std::wstring>& texts : rows)
+            lines.Print(texts);
         EndPage(dc);
         EndDoc(dc);
     } catch (...) {

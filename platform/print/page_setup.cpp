@@ -1,5 +1,6 @@
 #include "platform/print/page_setup.h"
 
+#include <cctype>
 #include <cmath>
 
 #include <cups/cups.h>
@@ -14,37 +15,67 @@ int FromHundredthsMm(int value)
     return static_cast<int>(std::lround(value * double(kPrintDpi) / 2540.0));
 }
 
-// The name of the queue's default paper: the client's own choice or the queue's media-default, else what the
-// queue reports through its attributes (a driver's default page size). cupsGetDestMediaDefault is not asked: with
-// no media option set it answers US Letter for any queue that offers Letter, whatever the driver's default.
-std::string DefaultMediaName(cups_dest_t& dest, cups_dinfo_t* info)
+// The paper a media name stands for in any spelling CUPS knows: PWG ("iso_a4_210x297mm"), legacy IPP ("iso-a4") or
+// PPD ("A4"), in any case ("a4", "LETTER"); null when none. The PPD names are looked up case-sensitively, so the
+// spellings people type are tried as written, capitalised and in capitals.
+const pwg_media_t* MediaNamed(const std::string& name)
 {
-    if (const char* name = cupsGetOption("media", dest.num_options, dest.options))
-        return name;
-    ipp_attribute_t* media = info ? cupsFindDestDefault(CUPS_HTTP_DEFAULT, &dest, info, "media") : nullptr;
-    const char* name = media ? ippGetString(media, 0, nullptr) : nullptr;
-    return name ? name : "";
+    std::string lower = name, upper = name;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string capitalised = lower;
+    if (!capitalised.empty())
+        capitalised[0] = upper[0];
+    for (const std::string& spelling : { lower, name, capitalised, upper }) {
+        const char* text = spelling.c_str();
+        if (const pwg_media_t* media = pwgMediaForPWG(text))
+            return media;
+        if (const pwg_media_t* media = pwgMediaForLegacy(text))
+            return media;
+        if (const pwg_media_t* media = pwgMediaForPPD(text))
+            return media;
+    }
+    return nullptr;
 }
 
-// The paper and margins the destination reports for its default media; false when it reports no paper. Margins
-// stay 0 where it gives none (a queue without a driver knows its media only by name).
-bool ReportedPage(cups_dest_t& dest, PageSetup& page)
+// The queue's size and margins for the paper named; where the queue does not offer it (a queue without a driver
+// knows no sizes), the paper's size with margins left 0. False when the name stands for no paper.
+bool PageNamed(cups_dest_t& dest, cups_dinfo_t* info, const std::string& name, PageSetup& page)
 {
-    cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, &dest);
-    const std::string name = DefaultMediaName(dest, info);
+    const pwg_media_t* media = MediaNamed(name);
     cups_size_t size {};
-    const pwg_media_t* media = nullptr;
-    if (!name.empty() && info && cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, &dest, info, name.c_str(), 0, &size)) {
+    // CUPS matches its PWG and legacy names itself; a PPD name goes to it by its PWG name.
+    if (info
+        && (cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, &dest, info, name.c_str(), 0, &size)
+            || (media && cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, &dest, info, media->pwg, 0, &size)))) {
         page = PageSetup { FromHundredthsMm(size.width), FromHundredthsMm(size.length), FromHundredthsMm(size.left),
             FromHundredthsMm(size.top), FromHundredthsMm(size.right), FromHundredthsMm(size.bottom) };
-    } else if (!name.empty() && ((media = pwgMediaForPWG(name.c_str())) || (media = pwgMediaForLegacy(name.c_str())))) {
+    } else if (media) {
         page = PageSetup { FromHundredthsMm(media->width), FromHundredthsMm(media->length) };
     } else {
         page = PageSetup {};
     }
+    return page.width > 0 && page.height > 0;
+}
+
+// The paper and margins for the paper chosen in the destination's options (the user's lpoptions or the queue's
+// own), else for the queue's default paper, which it reports through its attributes (a driver's default page
+// size); false when it reports no paper. cupsGetDestMediaDefault is not asked: with no media option set it answers
+// US Letter for any queue that offers Letter, whatever the driver's default. Margins stay 0 where the queue gives
+// none.
+bool ReportedPage(cups_dest_t& dest, PageSetup& page)
+{
+    cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, &dest);
+    const char* chosen = cupsGetOption("media", dest.num_options, dest.options);
+    ipp_attribute_t* media = info ? cupsFindDestDefault(CUPS_HTTP_DEFAULT, &dest, info, "media") : nullptr;
+    const char* queue_default = media ? ippGetString(media, 0, nullptr) : nullptr;
+    const bool found = (chosen && PageNamed(dest, info, chosen, page))
+        || (queue_default && PageNamed(dest, info, queue_default, page));
     if (info)
         cupsFreeDestInfo(info);
-    return page.width > 0 && page.height > 0;
+    return found;
 }
 
 // A side the destination gives no margin on gets the unstated one.

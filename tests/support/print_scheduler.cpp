@@ -43,7 +43,7 @@ std::string DriverText(PrintScheduler::Driver driver)
         const char* name;
         int width, height; // points
     };
-    const Paper papers[] = { { "A4", 595, 842 }, { "Letter", 612, 792 } };
+    const Paper papers[] = { { "A4", 595, 842 }, { "Letter", 612, 792 }, { "A5", 420, 595 } };
     const bool letter = driver == PrintScheduler::Driver::kLetterWithMargins;
     std::ostringstream ppd;
     ppd << "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
@@ -61,6 +61,8 @@ std::string DriverText(PrintScheduler::Driver driver)
         int x0 = 0, y0 = 0, x1 = p.width, y1 = p.height;
         if (driver == PrintScheduler::Driver::kLetterWithMargins) {
             x0 = 18, y0 = 36, x1 = p.width - 18, y1 = p.height - 36;
+        } else if (driver == PrintScheduler::Driver::kA4WithWideMargins) {
+            x0 = 72, y0 = 90, x1 = p.width - 36, y1 = p.height - 54;
         } else if (driver == PrintScheduler::Driver::kA4WithoutPrintableArea) {
             std::swap(x0, x1);
             std::swap(y0, y1);
@@ -132,10 +134,6 @@ PrintScheduler::PrintScheduler()
     }
     folder_ = pattern;
     WriteConfiguration();
-    if (const char* server = std::getenv("CUPS_SERVER")) {
-        had_server_ = true;
-        previous_server_ = server;
-    }
     pid_ = Spawn({ "/usr/sbin/cupsd", "-f", "-c", (folder_ / "cupsd.conf").string(), "-s",
         (folder_ / "cups-files.conf").string() });
     const fs::path socket_path = folder_ / "cups.sock";
@@ -152,7 +150,7 @@ PrintScheduler::PrintScheduler()
         ADD_FAILURE() << "cupsd (cups-daemon) did not start in " << folder_;
         return;
     }
-    setenv("CUPS_SERVER", socket_path.c_str(), 1);
+    SetEnvironment("CUPS_SERVER", socket_path.string());
     unsetenv("PRINTER");
     unsetenv("LPDEST");
     cupsSetServer(nullptr); // the client library reads CUPS_SERVER again
@@ -164,10 +162,11 @@ PrintScheduler::~PrintScheduler()
         kill(pid_, SIGTERM);
         Wait(pid_);
     }
-    if (had_server_)
-        setenv("CUPS_SERVER", previous_server_.c_str(), 1);
-    else
-        unsetenv("CUPS_SERVER");
+    for (auto it = saved_environment_.rbegin(); it != saved_environment_.rend(); ++it)
+        if (it->second)
+            setenv(it->first.c_str(), it->second->c_str(), 1);
+        else
+            unsetenv(it->first.c_str());
     cupsSetServer(nullptr);
     std::error_code ignored;
     if (!folder_.empty())
@@ -215,6 +214,26 @@ void PrintScheduler::Admin(const std::vector<std::string>& command)
         return;
     }
     EXPECT_EQ(Wait(Spawn(command)), 0) << command.front() << " failed";
+}
+
+void PrintScheduler::SetEnvironment(const char* name, const std::string& value)
+{
+    const char* earlier = std::getenv(name);
+    saved_environment_.emplace_back(name, earlier ? std::optional<std::string>(earlier) : std::nullopt);
+    setenv(name, value.c_str(), 1);
+}
+
+// lpoptions writes ~/.cups/lpoptions, as root too on CUPS 2.4 (later versions write root's into CUPS_SERVERROOT):
+// both point into the folder, for lpoptions and for this process's CUPS clients alike.
+void PrintScheduler::SetUserOption(const std::string& queue, const std::string& option)
+{
+    const fs::path user = folder_ / "user";
+    if (!fs::exists(user)) {
+        fs::create_directories(user);
+        SetEnvironment("HOME", user.string());
+        SetEnvironment("CUPS_SERVERROOT", user.string());
+    }
+    Admin({ "lpoptions", "-p", queue, "-o", option });
 }
 
 void PrintScheduler::AddQueue(const std::string& name)

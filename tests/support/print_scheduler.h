@@ -5,8 +5,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <initializer_list>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <sys/types.h>
@@ -30,17 +33,23 @@ public:
             AddQueue(name);
         SetDefault(*(names.end() - 1));
     }
-    // What the small driver of a queue says: it offers A4 and US Letter, this one its default and no media option
-    // set, each size with the printable area given.
+    // What the small driver of a queue says: it offers A4, US Letter and A5, this one its default and no media
+    // option set, each size with the printable area given.
     enum class Driver {
         kLetterWithMargins, // margins of 18 pt left and right, 36 pt top and bottom
         kA4WithoutMargins, // the whole sheet printable, as a driver that gives 0
         kA4WithoutPrintableArea, // margins as large as the sheet: the area is inverted
+        kA4WithWideMargins, // margins of 72 pt left, 54 pt top, 36 pt right, 90 pt bottom: each unlike its opposite
     };
     void AddQueue(const std::string& name, Driver driver);
     void RemoveQueue(const std::string& name) { Admin({ "/usr/sbin/lpadmin", "-x", name }); }
     void SetDefault(const std::string& name) { Admin({ "/usr/sbin/lpadmin", "-d", name }); }
     void RejectJobs(const std::string& name) { Admin({ "/usr/sbin/cupsreject", name }); }
+    // Sets an option of the user's own for the queue ("media=A5"), as lpoptions does, in an options file inside the
+    // folder. The CUPS library finds that file through the environment it sees when a thread first calls it: the
+    // choice reaches what is asked on a thread started afterwards (OnNewThread).
+    void SetUserOption(const std::string& queue, const std::string& option);
+    template <class F> static auto OnNewThread(F f) { return std::async(std::launch::async, std::move(f)).get(); }
 
     // The PDFs the queue's device wrote, oldest first, once there are count of them or the timeout has passed.
     std::vector<std::filesystem::path> WaitForJobs(
@@ -58,10 +67,11 @@ public:
 private:
     void WriteConfiguration();
     void Admin(const std::vector<std::string>& command);
+    // Sets the variable while the scheduler runs; the destructor gives it back its earlier value or unsets it.
+    void SetEnvironment(const char* name, const std::string& value);
 
     std::filesystem::path folder_;
-    std::string previous_server_;
-    bool had_server_ = false;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_environment_;
     pid_t pid_ = -1;
 };
 

@@ -2,6 +2,7 @@
 // scheduler refuses or that are abandoned. What printed pages hold is checked where the report prints.
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -49,8 +50,10 @@ TEST(PrintingTest, PrintersInTheSchedulersOrderWithItsDefaultAndTheirPages)
     scheduler.AddQueue("Kabinet-4", PrintScheduler::Driver::kA4WithoutPrintableArea);
     scheduler.AddQueue("Kabinet-3", PrintScheduler::Driver::kA4WithoutMargins);
     scheduler.AddQueue("Kabinet-1");
+    scheduler.AddQueue("Kabinet-5", PrintScheduler::Driver::kA4WithWideMargins);
     scheduler.SetDefault("Kabinet-2");
-    EXPECT_EQ(PrinterNames(), (std::vector<std::wstring> { L"Kabinet-1", L"Kabinet-2", L"Kabinet-3", L"Kabinet-4" }));
+    EXPECT_EQ(PrinterNames(),
+        (std::vector<std::wstring> { L"Kabinet-1", L"Kabinet-2", L"Kabinet-3", L"Kabinet-4", L"Kabinet-5" }));
     EXPECT_EQ(DefaultDevice().substr(0, 10), L"Kabinet-2,");
 
     // 1/600 inch, sheet then margins then printable area. A queue reporting no paper prints on A4, a driver's
@@ -60,6 +63,7 @@ TEST(PrintingTest, PrintersInTheSchedulersOrderWithItsDefaultAndTheirPages)
     EXPECT_EQ(Page(L"Kabinet-2"), (std::vector<int> { 5100, 6600, 150, 300, 4800, 6000 }));
     EXPECT_EQ(Page(L"Kabinet-3"), (std::vector<int> { 4958, 7017, 150, 150, 4658, 6717 }));
     EXPECT_EQ(Page(L"Kabinet-4"), (std::vector<int> { 4961, 7016, 150, 150, 4661, 6716 }));
+    EXPECT_EQ(Page(L"Kabinet-5"), (std::vector<int> { 4958, 7017, 600, 450, 4058, 5817 }));
     HDC dc = CreateDCW(nullptr, L"Kabinet-1", nullptr, nullptr);
     TEXTMETRICW tm;
     ASSERT_TRUE(GetTextMetricsW(dc, &tm));
@@ -73,6 +77,30 @@ TEST(PrintingTest, PrintersInTheSchedulersOrderWithItsDefaultAndTheirPages)
     scheduler.RemoveQueue("Kabinet-2");
     EXPECT_EQ(CreateDCW(nullptr, L"Kabinet-2", nullptr, nullptr), nullptr);
     EXPECT_EQ(DefaultDevice(), L",,,");
+}
+
+TEST(PrintingTest, ThePaperChosenInTheUsersOptionsByAnyOfItsNames)
+{
+    PrintScheduler scheduler;
+    ASSERT_TRUE(scheduler.Running());
+    scheduler.AddQueue("Kabinet-1");
+    scheduler.AddQueue("Kabinet-5", PrintScheduler::Driver::kA4WithWideMargins);
+    // The paper with the driver's margins for it: 72 pt left, 54 pt top, 36 pt right, 90 pt bottom.
+    const std::vector<int> a4 { 4958, 7017, 600, 450, 4058, 5817 };
+    const std::vector<int> letter { 5100, 6600, 600, 450, 4200, 5400 };
+    const std::vector<int> a5 { 3500, 4958, 600, 450, 2600, 3758 };
+    const std::pair<const char*, std::vector<int>> choices[] = { { "A5", a5 }, { "iso_a5_148x210mm", a5 }, { "a5", a5 },
+        { "iso-a5", a5 }, { "Letter", letter }, { "na_letter_8.5x11in", letter }, { "letter", letter },
+        { "LETTER", letter }, { "A4", a4 }, { "ISO_A4_210x297mm", a4 }, { "a4", a4 },
+        { "Gazeta", a4 } }; // a name nobody knows: the queue's own default paper
+    for (const auto& [media, page] : choices) {
+        scheduler.SetUserOption("Kabinet-5", std::string("media=") + media);
+        EXPECT_EQ(PrintScheduler::OnNewThread([] { return Page(L"Kabinet-5"); }), page) << media;
+    }
+    // A queue without a driver knows no sizes: the paper's own size, inside the unstated margins.
+    scheduler.SetUserOption("Kabinet-1", "media=letter");
+    EXPECT_EQ(PrintScheduler::OnNewThread([] { return Page(L"Kabinet-1"); }),
+        (std::vector<int> { 5100, 6600, 150, 150, 4800, 6300 }));
 }
 
 TEST(PrintingTest, ARefusedOrAbandonedDocumentPrintsNothing)

@@ -1,9 +1,11 @@
 // The pupil's sheet on paper: printed through a private scheduler on a queue whose printable area lies inside the
 // sheet, and read back from the PDF the queue's device received.
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -36,10 +38,11 @@ protected:
     {
         return IMReport::Open(platform::FromUtf8((scheduler.Folder() / file).string()), pupil);
     }
-    fs::path Print(IMReport& report, HDC on = nullptr, const std::string& queue = "Kabinet-1")
+    fs::path Print(IMReport& report, HDC on = nullptr, const std::string& queue = "Kabinet-1",
+        const std::wstring& pupil = L"Иванов")
     {
-        report.Print(on ? on : dc,
-            { { L"Номер ЦОР", L"04271" }, { L"Название", L"Игра «Тумбилиада»" }, { L"Ученик", L"Иванов" } });
+        report.Print(
+            on ? on : dc, { { L"Номер ЦОР", L"04271" }, { L"Название", L"Игра «Тумбилиада»" }, { L"Ученик", pupil } });
         const auto jobs = scheduler.WaitForJobs(queue, 1);
         return jobs.size() == 1 ? jobs[0] : fs::path();
     }
@@ -180,6 +183,62 @@ TEST_F(ReportPrintTest, AQueueWhoseDriverLeavesNothingPrintablePrintsInsideTheSh
     EXPECT_EQ(std::count_if(words.begin(), words.end(), [](const PdfWord& w) { return w.text == "Строка"; }), 5);
     EXPECT_NE(Find(words, "Название"), nullptr);
     EXPECT_EQ(WordsOutside(pdf, 18, 18, 18, 18), ""); // the quarter inch every printer prints inside
+}
+
+// A driver whose margins differ on every side, on its default A4 and on A5 chosen in the user's options: the sheet
+// starts at the printable area's top left corner and stays inside it, and a name too wide for the page wraps there,
+// at its spaces where it can, its lines counted where the pages break.
+TEST_F(ReportPrintTest, ALongNameWrapsInsideThePrintableAreaOfThePaperChosen)
+{
+    const std::wstring name = L"Анна-Мария-Антуанетта Владимировна Преображенская-Верхнеднепровская";
+    std::wstring joined = name;
+    std::erase(joined, L' ');
+    const std::string joined_name = platform::ToUtf8(joined);
+    auto report = Open("long.xls", name);
+    for (int i = 1; i <= 30; ++i)
+        report->AddRow(L"Попытка " + std::to_wstring(i), name, L"String");
+    scheduler.AddQueue("Kabinet-5", PrintScheduler::Driver::kA4WithWideMargins);
+    scheduler.AddQueue("Kabinet-6", PrintScheduler::Driver::kA4WithWideMargins);
+    scheduler.SetUserOption("Kabinet-6", "media=A5");
+    const struct {
+        const char* queue;
+        double width, height; // points
+    } papers[] = { { "Kabinet-5", 595, 842 }, { "Kabinet-6", 420, 595 } };
+    for (const auto& paper : papers) {
+        SCOPED_TRACE(paper.queue);
+        const std::wstring queue = platform::FromUtf8(paper.queue);
+        HDC on = PrintScheduler::OnNewThread([&] { return CreateDCW(nullptr, queue.c_str(), nullptr, nullptr); });
+        ASSERT_NE(on, nullptr);
+        const fs::path pdf = Print(*report, on, paper.queue, name);
+        DeleteDC(on);
+        ASSERT_FALSE(pdf.empty());
+        EXPECT_NEAR(PdfPageSize(pdf).width, paper.width, 1.0);
+        EXPECT_NEAR(PdfPageSize(pdf).height, paper.height, 1.0);
+        EXPECT_EQ(WordsOutside(pdf, 72, 54, 36, 90), "");
+
+        const auto words = PdfWords(pdf);
+        ASSERT_FALSE(words.empty());
+        EXPECT_NEAR(words.front().x_min, 72 + margin * 72.0 / 600, 1.0);
+        EXPECT_NEAR(words.front().y_min, 54 + line * 72.0 / 600, 3.0);
+        EXPECT_EQ(words.back().page + 1, PdfPages(pdf)) << "a blank last page";
+        EXPECT_GE(PdfPages(pdf), 2);
+        // The words in reading order, line after line (poppler lists a column's words together).
+        auto lines = words;
+        std::stable_sort(lines.begin(), lines.end(), [](const PdfWord& a, const PdfWord& b) {
+            return std::tuple(a.page, std::lround(a.y_min), a.x_min)
+                < std::tuple(b.page, std::lround(b.y_min), b.x_min);
+        });
+        std::string text;
+        for (const PdfWord& w : lines)
+            text += w.text;
+        int names = 0;
+        for (size_t at = text.find(joined_name); at != std::string::npos; at = text.find(joined_name, at + 1))
+            ++names;
+        EXPECT_EQ(names, 31) << "the name is not whole in the header and every row";
+        EXPECT_EQ(
+            std::count_if(words.begin(), words.end(), [](const PdfWord& w) { return w.text == "Владимировна"; }), 31)
+            << "a word that fits on a line was broken";
+    }
 }
 
 TEST_F(ReportPrintTest, ASheetWithoutRowsPrintsTheHeaderOnOnePageAndOneWithoutTableNothing)
