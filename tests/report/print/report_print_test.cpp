@@ -73,7 +73,9 @@ const PdfWord* Find(const std::vector<PdfWord>& words, const std::string& text)
 TEST_F(ReportPrintTest, HeaderThenBlankLineThenEveryRowOfThePupilsSheetInColumns)
 {
     const std::wstring wide = L"Продолжительность успешной попытки с очень длинным пояснением в конце";
+    auto report = Open("book.xls", L"Иванов");
     {
+        // Saved by other copies after this one started: what is printed is the workbook as stored now.
         auto earlier = Open("book.xls", L"Иванов");
         earlier->AddRow(L"Число попыток", L"3", L"Number");
         earlier->AddEmptyRow();
@@ -82,7 +84,6 @@ TEST_F(ReportPrintTest, HeaderThenBlankLineThenEveryRowOfThePupilsSheetInColumns
         other->AddRow(L"Чужая строка", L"9", L"Number");
         ASSERT_TRUE(other->Save(L""));
     }
-    auto report = Open("book.xls", L"Иванов");
     report->AddRow(L"Время начала работы с упражнением", L"07-March-2025 14:05", L"String");
     report->AddRow(wide, L"4567", L"Number");
     ASSERT_GT(Width(wide), half - margin);
