@@ -11,10 +11,13 @@ int main()
 {
     // Before any other thread exists, so that every later one inherits the block, and before SDL starts (the
     // display check starts its video), so that SDL takes no termination signal for itself.
-    platform::RouteTerminationSignals();
+    platform::BlockTerminationSignals();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (!platform::CheckDisplay())
         return 1;
+    // Only now the waiting thread: the display check's graphics probe forks only while the process has a single
+    // thread. A signal that came during the check has stayed pending and is taken at once.
+    platform::RouteTerminationSignals();
     RegisterEmbeddedAssets();
     platform::InstallSdlWindowBackend();
     platform::InstallSdlAudioOutput();

@@ -6,8 +6,10 @@ inline constexpr const wchar_t* kExerciseCaption = L"04271 Игра «Тумби
 
 // Shows the start screen, runs the message loop until the window closes, saves the report and tears everything
 // down. 0 after an orderly close (the window's own buttons, the window manager's close, or a termination signal
-// once platform::RouteTerminationSignals has routed them); 1 when the window could not be started, or when an
-// exception escaped a handler or the loop: the report is then saved as after an orderly close and one line on
-// standard error names the exception. A display lost mid-run saves the report and ends the process from inside
-// the loop with platform::kDisplayLostStatus.
+// once platform::RouteTerminationSignals has routed them). 1, with one line on standard error, when the window
+// could not be started (whatever was thrown), or when an exception of any type escaped a handler or the loop, or
+// escaped a thread the loop does not run (sound streaming, the audio device's callback): such a thread reports it
+// through platform::ReportThreadFault, which closes the window as a termination signal would. In each of these
+// the report is saved as after an orderly close, and the line names the exception. A display lost mid-run saves
+// the report and ends the process from inside the loop with platform::kDisplayLostStatus.
 int RunExercise();

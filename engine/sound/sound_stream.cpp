@@ -8,6 +8,7 @@
 #include "engine/window/window.h"
 #include "platform/sound/wave_format.h"
 #include "platform/system/debug_output.h"
+#include "platform/system/thread_faults.h"
 #include "platform/time/clock.h"
 
 namespace {
@@ -20,6 +21,28 @@ void Forget(std::vector<DWORD>& v, DWORD value)
 {
     v.erase(std::remove(v.begin(), v.end(), value), v.end());
 }
+
+// A critical section held for a scope and left on the way out, also when an exception passes; Keep hands it on
+// to the caller instead.
+class HeldLock {
+public:
+    explicit HeldLock(CRITICAL_SECTION* section)
+        : section_(section)
+    {
+        EnterCriticalSection(section);
+    }
+    ~HeldLock()
+    {
+        if (section_)
+            LeaveCriticalSection(section_);
+    }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+    void Keep() { section_ = nullptr; }
+
+private:
+    CRITICAL_SECTION* section_;
+};
 
 } // namespace
 
@@ -232,7 +255,7 @@ void CSoundStream::RefillHalf(DWORD offset)
 bool CSoundStream::StreamPass()
 {
     DWORD woken = WaitForSingleObject(wake_, kWakeMs);
-    EnterCriticalSection(&lock_);
+    HeldLock held(&lock_);
     DWORD cursor = 0;
     if (SUCCEEDED(buffer_->GetCurrentPosition(&cursor, nullptr))) {
         bool second = cursor < half_ && next_half_;
@@ -250,23 +273,41 @@ bool CSoundStream::StreamPass()
     }
     if (woken == WAIT_OBJECT_0) {
         ResetEvent(wake_);
-        if (stop_request_ == kStopRequest)
+        if (stop_request_ == kStopRequest) {
+            held.Keep();
             return false;
+        }
     }
-    LeaveCriticalSection(&lock_);
     return true;
+}
+
+void CSoundStream::Stream()
+{
+    {
+        // A voice stopped before its thread got going stays silent: Stop has already stopped the ring.
+        HeldLock held(&lock_);
+        if (stop_request_ != kStopRequest)
+            buffer_->Play(0, 0, DSBPLAY_LOOPING);
+    }
+    while (StreamPass()) { }
 }
 
 // Once the state reads stopped the voice may be played or destroyed: only copies are used after that.
 DWORD CSoundStream::StreamThread(void* parameter)
 {
     auto* voice = static_cast<CSoundStream*>(parameter);
-    // A voice stopped before its thread got going stays silent: Stop has already stopped the ring.
-    EnterCriticalSection(&voice->lock_);
-    if (voice->stop_request_ != kStopRequest)
-        voice->buffer_->Play(0, 0, DSBPLAY_LOOPING);
-    LeaveCriticalSection(&voice->lock_);
-    while (voice->StreamPass()) { }
+    try {
+        voice->Stream();
+    } catch (...) {
+        // The program is asked to close; the voice ends as if stopped, so that nothing waits for it in vain.
+        platform::ReportThreadFault();
+        EnterCriticalSection(&voice->lock_);
+        try {
+            voice->buffer_->Stop();
+        } catch (...) {
+            // The ring itself is what fails: it goes when the voice does, and the fault is reported already.
+        }
+    }
     const HWND window = voice->owner_->GetSoundWindow();
     const UINT finished = voice->owner_->GetMessageNumbers().pause;
     const DWORD id = voice->id_;

@@ -80,7 +80,10 @@ private:
     void JoinThread();
     void AwaitThreadEnd();
 
+    // An exception that escapes the streaming is reported as the thread's fault; the voice then ends as stopped.
     static DWORD StreamThread(void* parameter);
+    // Plays the ring and keeps it filled until asked to stop; returns holding the lock.
+    void Stream();
     // One wake-up of the thread; false when it must end (the lock is then still held).
     bool StreamPass();
     void RefillHalf(DWORD offset);

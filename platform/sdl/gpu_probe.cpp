@@ -27,16 +27,6 @@ std::string Lower(const char* text)
     return s;
 }
 
-bool SingleThreaded()
-{
-    std::error_code error;
-    int threads = 0;
-    for (auto it = std::filesystem::directory_iterator("/proc/self/task", error);
-         !error && it != std::filesystem::directory_iterator(); it.increment(error))
-        ++threads;
-    return !error && threads == 1;
-}
-
 // The child's side: one byte down the pipe, then gone without running this process's exit handlers.
 [[noreturn]] void AnswerFromChild(int fd)
 {
@@ -52,6 +42,16 @@ bool SingleThreaded()
 }
 
 } // namespace
+
+bool ProcessIsSingleThreaded()
+{
+    std::error_code error;
+    int threads = 0;
+    for (auto it = std::filesystem::directory_iterator("/proc/self/task", error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error))
+        ++threads;
+    return !error && threads == 1;
+}
 
 bool HasGraphicsDevice()
 {
@@ -96,7 +96,7 @@ GpuVerdict ProbeGpuBeforeVideo()
     if (!HasGraphicsDevice())
         return GpuVerdict::Software;
     int fds[2];
-    if (!SingleThreaded() || pipe2(fds, O_CLOEXEC) != 0)
+    if (!ProcessIsSingleThreaded() || pipe2(fds, O_CLOEXEC) != 0)
         return GpuVerdict::Unknown;
     const pid_t child = fork();
     if (child == 0) {

@@ -18,6 +18,8 @@ enum class GpuVerdict {
 // process could deadlock); Unknown else.
 GpuVerdict ProbeGpuBeforeVideo();
 
+// Whether the process has a single thread, so that the probe may fork.
+bool ProcessIsSingleThreaded();
 // Whether the machine has a kernel graphics device a GPU driver could use.
 bool HasGraphicsDevice();
 // Whether an accelerated renderer runs on a GPU: its GL renderer string, with the renderer's context current.

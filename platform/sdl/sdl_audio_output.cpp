@@ -1,6 +1,10 @@
 #include "platform/sdl/sdl_audio_output.h"
 
+#include <cstring>
+
 #include <SDL2/SDL.h>
+
+#include "platform/system/thread_faults.h"
 
 namespace platform {
 
@@ -32,10 +36,21 @@ SdlAudioOutput::~SdlAudioOutput()
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
+// Nothing may unwind into SDL's audio thread. After a fault the device plays silence, without asking the mixer
+// again, while the program closes.
 void SdlAudioOutput::Callback(void* self, Uint8* stream, int bytes)
 {
     auto* output = static_cast<SdlAudioOutput*>(self);
-    output->mixer_->Mix(reinterpret_cast<int16_t*>(stream), bytes / Mixer::kFrameBytes);
+    if (!output->failed_) {
+        try {
+            output->mixer_->Mix(reinterpret_cast<int16_t*>(stream), bytes / Mixer::kFrameBytes);
+            return;
+        } catch (...) {
+            output->failed_ = true;
+            ReportThreadFault();
+        }
+    }
+    std::memset(stream, 0, static_cast<size_t>(bytes));
 }
 
 void InstallSdlAudioOutput()

@@ -25,6 +25,8 @@ private:
 
     std::shared_ptr<Mixer> mixer_;
     SDL_AudioDeviceID device_ = 0;
+    // Only the callback, on SDL's audio thread, reads and writes it.
+    bool failed_ = false;
 };
 
 // Makes SDL's audio device the output of sound devices created afterwards (the null output where it cannot open).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/system/thread_faults.h"
 #include "platform/time/clock.h"
 
 namespace platform {
@@ -55,14 +56,19 @@ void NullAudioOutput::CatchUp()
     }
 }
 
+// A fault in the mix ends the pacing: it is reported, and the program closes.
 void NullAudioOutput::Pace()
 {
-    std::unique_lock<std::mutex> lock(pace_mutex_);
-    while (!stopping_) {
-        lock.unlock();
-        mixer_->Pump();
-        lock.lock();
-        pace_wake_.wait_for(lock, std::chrono::milliseconds(5));
+    try {
+        std::unique_lock<std::mutex> lock(pace_mutex_);
+        while (!stopping_) {
+            lock.unlock();
+            mixer_->Pump();
+            lock.lock();
+            pace_wake_.wait_for(lock, std::chrono::milliseconds(5));
+        }
+    } catch (...) {
+        ReportThreadFault();
     }
 }
 

@@ -33,14 +33,18 @@ void WaitForSignals(sigset_t set)
         if (sigwait(&set, &signal) != 0)
             continue;
         // A window already gone means the program is closing anyway: let it finish saving.
-        if (const HWND target = g_target)
-            PostMessageW(target, WM_CLOSE, 0, 0);
-        else
+        if (!RequestClose())
             std::_Exit(0);
     }
 }
 
 } // namespace
+
+void BlockTerminationSignals()
+{
+    const sigset_t set = TerminationSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
 
 void RouteTerminationSignals()
 {
@@ -48,14 +52,22 @@ void RouteTerminationSignals()
     static std::atomic<pid_t> routed_in { 0 };
     if (routed_in.exchange(getpid()) == getpid())
         return;
-    const sigset_t set = TerminationSignals();
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
-    std::thread(WaitForSignals, set).detach();
+    BlockTerminationSignals();
+    std::thread(WaitForSignals, TerminationSignals()).detach();
 }
 
 void SetTerminationTarget(HWND hwnd)
 {
     g_target = hwnd;
+}
+
+bool RequestClose()
+{
+    const HWND target = g_target;
+    if (!target)
+        return false;
+    PostMessageW(target, WM_CLOSE, 0, 0);
+    return true;
 }
 
 } // namespace platform

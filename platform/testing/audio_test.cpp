@@ -32,6 +32,7 @@ void InjectAudioFaults(const AudioFaults& faults)
 void ResetAudioForTests()
 {
     SetAudioFaults(AudioFaults {});
+    SetMixTap(nullptr);
     g_choice = AudioOutputChoice::Device;
     InstallAudioOutput(OpenChosenOutput);
 }

@@ -19,7 +19,7 @@ enum class AudioOutputChoice { Device, Null };
 void ChooseAudioOutput(AudioOutputChoice choice);
 
 void InjectAudioFaults(const AudioFaults& faults);
-// Clears the faults and the output choice, and installs the output that honours ChooseAudioOutput.
+// Clears the faults, the mix tap and the output choice, and installs the output that honours ChooseAudioOutput.
 void ResetAudioForTests();
 
 // While it exists, every mixed frame (44100 Hz, interleaved stereo 16-bit) is kept.

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/system/thread_faults.h"
 #include "platform/testing/audio_test.h"
 #include "platform/testing/device_faults.h"
 #include "platform/testing/resets.h"
@@ -80,6 +81,8 @@ void FreshProcessState::Reset()
     platform::ResetAudioForTests();
     platform::headless::ResetDeviceFaults();
     platform::headless::RecordStateCalls(false);
+    // A fault an earlier test left on another thread is not this test's.
+    platform::TakeThreadFault();
 }
 
 void FreshProcessState::OnTestStart(const testing::TestInfo& test)
