@@ -38,9 +38,9 @@ public:
     // no longer parses is kept aside and replaced by everything the report holds; one that cannot be read for
     // another reason (memory, I/O, permission) is left alone and the save fails. Any other path gets the workbook
     // as stored now with the unsaved rows joined, which the report then holds; the own workbook is not written.
-    // Paths reach the file system exactly as given (UTF-8). A stored file is replaced only by a complete new one.
-    // Never throws: false (with one diagnostic line) when the file was not written; unsaved rows then wait for the
-    // next save.
+    // Paths reach the file system as given (UTF-8), no character changed. A stored file is replaced only by a complete
+    // new one. Never throws: false (with one diagnostic line) when the file was not written; unsaved rows then wait for
+    // the next save.
     bool Save(std::wstring path);
     // The save at the program's end: to the own path, waiting longer for another copy's save, and nothing at all
     // when everything is already saved.
@@ -84,11 +84,13 @@ private:
     // The stored document with the unsaved rows joined becomes the report's.
     void Hold(report::DocumentPtr stored);
     bool IsOwnFile(const std::wstring& path) const;
+    // The file the own path leads to.
     std::string OwnFile() const;
     bool SaveOwn(std::chrono::milliseconds lockWait, std::string& error);
     // Takes in the workbook as stored now, for Save As and printing; the report keeps what it holds when that
     // cannot be had, and says why.
     void TakeInStored();
+    // Says why a save to target failed, once; gives saved.
     bool Saved(const std::wstring& target, bool saved, const std::string& error) const;
     std::string Serialise(xercesc::DOMDocument& document) const;
 
