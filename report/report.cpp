@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <new>
 #include <stdexcept>
 
 #include <xercesc/dom/DOMException.hpp>
@@ -118,17 +119,18 @@ std::unique_ptr<IMReport> IMReport::Open(std::wstring path, std::wstring sheetNa
 
 report::DocumentPtr IMReport::ReadStored(const std::string& path, Stored& state, std::string& why) const
 {
-    report::FileContents file = report::ReadWholeFile(path);
-    why = file.error;
-    state = file.status == report::ReadStatus::Missing ? Stored::Missing : Stored::Unreadable;
-    if (file.status != report::ReadStatus::Read)
-        return nullptr;
+    // Running out of memory says nothing about the file: it is unreadable for now, not damaged.
+    state = Stored::Unreadable;
     try {
-        if (auto document = report::ParseWorkbook(file.bytes.data(), file.bytes.size(), why)) {
-            state = Stored::Parsed;
-            return document;
+        report::FileContents file = report::ReadWholeFile(path);
+        why = file.error;
+        if (file.status != report::ReadStatus::Read) {
+            state = file.status == report::ReadStatus::Missing ? Stored::Missing : Stored::Unreadable;
+            return nullptr;
         }
-        state = Stored::Damaged;
+        report::DocumentPtr document = report::ParseWorkbook(file.bytes.data(), file.bytes.size(), why);
+        state = document ? Stored::Parsed : Stored::Damaged;
+        return document;
     } catch (const std::bad_alloc&) {
         why = "out of memory";
     }
@@ -251,9 +253,9 @@ bool IMReport::IsOwnFile(const std::wstring& path) const
 {
     if (path == filePath_)
         return true;
-    const std::string disk = DiskPath(path);
+    const std::string disk = DiskPath(path), own = OwnFile();
     std::error_code error;
-    return report::RealPath(disk) == OwnFile() || std::filesystem::equivalent(disk, OwnFile(), error);
+    return report::RealPath(disk) == own || std::filesystem::equivalent(disk, own, error);
 }
 
 void IMReport::Hold(report::DocumentPtr stored)

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <new>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -219,16 +218,10 @@ FileContents ReadWholeFile(const std::string& path)
         contents.error = ErrnoText("open");
         return contents;
     }
-    try {
-        contents.bytes.reserve(static_cast<size_t>(st.st_size));
-        if (!ReadAll(fd.get(), contents.bytes)) {
-            contents.error = ErrnoText("read");
-            contents.bytes.clear();
-            return contents;
-        }
-    } catch (const std::bad_alloc&) {
-        contents.error = "read: out of memory";
-        std::string().swap(contents.bytes);
+    contents.bytes.reserve(static_cast<size_t>(st.st_size));
+    if (!ReadAll(fd.get(), contents.bytes)) {
+        contents.error = ErrnoText("read");
+        contents.bytes.clear();
         return contents;
     }
     contents.status = ReadStatus::Read;

@@ -16,8 +16,8 @@ struct FileContents {
     std::string error; // why the read failed
 };
 
-// Anything that is not a regular file (nothing at all, a folder) counts as missing. Running out of memory is a
-// failed read, like an I/O error or a file this account may not read.
+// Anything that is not a regular file (nothing at all, a folder) counts as missing. Throws std::bad_alloc when
+// memory runs out; the descriptor is closed all the same.
 FileContents ReadWholeFile(const std::string& path);
 
 // The file path leads to: symbolic links followed, also one that leads to no file yet (to the file it would

@@ -81,7 +81,9 @@ TEST_F(TwoAccounts, TheLockFileOfAnotherAccount)
 {
     ASSERT_EQ(::chmod(folder_.c_str(), 01777), 0);
     const auto file = folder_ / "book.xls", lockFile = folder_ / ".report.lock";
+    // Left by the second account, which neither owns the folder nor is the copy's.
     WriteBytes(lockFile, "");
+    ASSERT_EQ(::chown(lockFile.c_str(), kSecondAccount, kSecondAccount), 0);
     ASSERT_EQ(::chmod(lockFile.c_str(), 0600), 0);
     EXPECT_EQ(testing_support::RunInChild(
                   [&]() -> std::string {

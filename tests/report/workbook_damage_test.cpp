@@ -115,12 +115,13 @@ TEST_F(WorkbookTest, AWorkbookDamagedWhileOpenIsKeptAsideAndRewrittenWhole)
     EXPECT_EQ(ReadBytes(OnlyBrokenCopy(folder_)), "<Workbook>");
 }
 
-// A stored workbook that cannot be read for a reason of its reader, not of its content, stays where it is; the save
-// fails with one line and its rows join the workbook once it can be read.
+// A stored workbook that cannot be read for a reason of its reader, not of its content, stays where it is: the save
+// fails with one line, a copy opened meanwhile starts empty with one line, and the rows of both join the workbook
+// once it can be read.
 class UnreadableAtSave : public WorkbookTest {
 protected:
-    // In a child process: the workbook of one run, a save while limit holds, and one after lift. What went wrong,
-    // "" when nothing did.
+    // In a child process: the workbook of one run, then, while limit holds, a save and an Open of another copy,
+    // and after lift the saves of both. What went wrong, "" when nothing did.
     std::string SaveWhileUnreadable(const std::function<void()>& limit, const std::function<void()>& lift)
     {
         const auto file = folder_ / "book.xls";
@@ -136,14 +137,16 @@ protected:
                 platform::DebugCapture capture;
                 limit();
                 const bool saved = report->Save(L"");
+                auto late = IMReport::Open(Wide(file), L"Новый");
                 lift();
-                if (saved)
-                    return "saved";
-                if (capture.Entries().size() != 1)
+                if (saved || !late)
+                    return saved ? "saved" : "no report for the copy opened meanwhile";
+                if (capture.Entries().size() != 2)
                     return std::to_string(capture.Entries().size()) + " lines";
                 if (FilesIn(folder_) != Paths { "book.xls" } || ReadBytes(file) != stored)
                     return "the stored workbook was touched";
-                return report->Save(L"") ? "" : "not saved once readable";
+                late->AddRow(L"Запуск", L"третий", L"String");
+                return report->Save(L"") && late->Save(L"") ? "" : "not saved once readable";
             },
             account_);
     }
@@ -153,7 +156,8 @@ protected:
         EXPECT_EQ(FilesIn(folder_), Paths { "book.xls" });
         auto document = ParseStrictly(ReadBytes(folder_ / "book.xls"));
         EXPECT_EQ(SheetRows(*document, L"Новый"),
-            (std::vector<std::vector<std::wstring>> { { L"Запуск", L"первый" }, { L"Запуск", L"второй" } }));
+            (std::vector<std::vector<std::wstring>> {
+                { L"Запуск", L"первый" }, { L"Запуск", L"второй" }, { L"Запуск", L"третий" } }));
     }
 
     std::optional<uid_t> account_;

@@ -213,6 +213,7 @@ TEST_F(ReportPrintTest, ALongNameWrapsInsideThePrintableAreaOfThePaperChosen)
         const fs::path pdf = Print(*report, on, paper.queue, name);
         DeleteDC(on);
         ASSERT_FALSE(pdf.empty());
+        PrintScheduler::SavePages(pdf, paper.queue);
         EXPECT_NEAR(PdfPageSize(pdf).width, paper.width, 1.0);
         EXPECT_NEAR(PdfPageSize(pdf).height, paper.height, 1.0);
         EXPECT_EQ(WordsOutside(pdf, 72, 54, 36, 90), "");
