@@ -1,5 +1,6 @@
 #include "report/report.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <new>
@@ -18,6 +19,7 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
 
+#include "platform/system/app_data.h"
 #include "platform/system/debug_output.h"
 #include "platform/text/utf8.h"
 #include "report/code_page.h"
@@ -39,11 +41,22 @@ std::string DiskPath(const std::wstring& path)
     return platform::ToUtf8(path);
 }
 
+using Clock = std::chrono::steady_clock;
+
 // Long enough for any other copy's save to end; a copy that holds the workbook longer is stuck.
 constexpr auto kLockWait = std::chrono::seconds(3);
-// The program is ending and its run is lost unless this save is made: wait out even a slow disk or a large
-// workbook in another copy's save.
-constexpr auto kClosingLockWait = std::chrono::seconds(30);
+
+std::chrono::milliseconds Remaining(Clock::time_point until)
+{
+    return std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()));
+}
+
+// Two paths that name one file: the same name once links are followed, or two names of one file (hard links).
+bool SameFile(const std::string& path, const std::string& other)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(path, other, error);
+}
 
 void Diagnose(const std::wstring& text)
 {
@@ -104,10 +117,20 @@ std::unique_ptr<IMReport> IMReport::Open(std::wstring path, std::wstring sheetNa
                 error = "the XML library has no serialiser";
                 return false;
             }
-            report->document_ = report->OpenStored(report->OwnFile(), error);
-            if (!report->document_)
-                return false;
-            report->worksheet_ = report->FindOrAddWorksheet(*report->document_);
+            const std::string file = report->OwnFile();
+            report::RemoveLeftoverTemporaries(file);
+            report::WorkbookLock lock(file, kLockWait);
+            const Intake intake = report->TakeIn(file, lock, true);
+            const std::wstring named = L"Report: \"" + platform::FromUtf8(file) + L"\" ";
+            const std::wstring waits = L", starting an empty workbook whose rows join it when it can be read";
+            if (intake.stored == Stored::Unreadable)
+                Diagnose(named + L"cannot be read (" + platform::FromUtf8(intake.why) + L")" + waits);
+            if (intake.stored == Stored::Damaged && intake.movedTo.empty())
+                Diagnose(named + L"does not parse and cannot be kept aside now (" + platform::FromUtf8(intake.why)
+                    + L")" + waits);
+            if (intake.stored == Stored::Damaged && !intake.movedTo.empty())
+                Diagnose(named + L"does not parse; kept as \"" + platform::FromUtf8(intake.movedTo)
+                    + L"\", starting an empty workbook");
             return true;
         },
         error);
@@ -117,62 +140,46 @@ std::unique_ptr<IMReport> IMReport::Open(std::wstring path, std::wstring sheetNa
     return nullptr;
 }
 
-report::DocumentPtr IMReport::ReadStored(const std::string& path, Stored& state, std::string& why) const
+IMReport::Intake IMReport::TakeIn(const std::string& path, const report::WorkbookLock& lock, bool moveDamaged)
 {
+    Intake intake;
+    report::DocumentPtr stored;
     // Running out of memory says nothing about the file: it is unreadable for now, not damaged.
-    state = Stored::Unreadable;
     try {
         report::FileContents file = report::ReadWholeFile(path);
-        why = file.error;
-        if (file.status != report::ReadStatus::Read) {
-            state = file.status == report::ReadStatus::Missing ? Stored::Missing : Stored::Unreadable;
-            return nullptr;
+        intake.why = file.error;
+        if (file.status == report::ReadStatus::Read) {
+            stored = report::ParseWorkbook(file.bytes.data(), file.bytes.size(), intake.why);
+            intake.stored = stored ? Stored::Parsed : Stored::Damaged;
+        } else if (file.status == report::ReadStatus::Missing) {
+            intake.stored = Stored::Missing;
         }
-        report::DocumentPtr document = report::ParseWorkbook(file.bytes.data(), file.bytes.size(), why);
-        state = document ? Stored::Parsed : Stored::Damaged;
-        return document;
     } catch (const std::bad_alloc&) {
-        why = "out of memory";
+        intake.why = "out of memory";
     }
-    return nullptr;
+    if (intake.stored == Stored::Damaged && moveDamaged) {
+        // Only a copy holding the lock may move it: another copy may be replacing it this moment.
+        std::string moveError;
+        if (!lock.Held())
+            intake.why += "; " + lock.Error();
+        else if (!report::MoveAside(path, intake.movedTo, moveError)) {
+            intake.why += "; " + moveError;
+            intake.movedTo.clear();
+        }
+    }
+    if (stored)
+        Hold(std::move(stored));
+    else if (!document_)
+        Hold(EmptyWorkbook());
+    return intake;
 }
 
-report::DocumentPtr IMReport::OpenStored(const std::string& path, std::string& error)
-{
-    report::RemoveLeftoverTemporaries(path);
-    report::WorkbookLock lock(path, kLockWait);
-    Stored state;
-    std::string why;
-    report::DocumentPtr document = ReadStored(path, state, why);
-    if (state == Stored::Parsed || state == Stored::Missing)
-        return document ? std::move(document) : EmptyWorkbook(error);
-    const std::wstring file = L"Report: \"" + platform::FromUtf8(path) + L"\" ";
-    const std::wstring waits = L", starting an empty workbook whose rows join it when it can be read";
-    if (state == Stored::Unreadable) {
-        Diagnose(file + L"cannot be read (" + platform::FromUtf8(why) + L")" + waits);
-        return EmptyWorkbook(error);
-    }
-    const std::wstring damaged = file + L"does not parse (" + platform::FromUtf8(why) + L")";
-    // Only a copy holding the lock may move it: another copy may be replacing it this moment.
-    if (!lock.Held()) {
-        Diagnose(damaged + L" and cannot be kept aside now (" + platform::FromUtf8(lock.Error()) + L")" + waits);
-        return EmptyWorkbook(error);
-    }
-    std::string movedTo, moveError;
-    if (!report::MoveAside(path, movedTo, moveError)) {
-        error = "cannot read \"" + path + "\" (" + why + ") nor move it aside (" + moveError + ")";
-        return nullptr;
-    }
-    Diagnose(damaged + L"; kept as \"" + platform::FromUtf8(movedTo) + L"\", starting an empty workbook");
-    return EmptyWorkbook(error);
-}
-
-report::DocumentPtr IMReport::EmptyWorkbook(std::string& error) const
+report::DocumentPtr IMReport::EmptyWorkbook() const
 {
     std::string why;
     report::DocumentPtr document = report::ParseWorkbook(kEmptyWorkbook, kEmptyWorkbookLength, why);
     if (!document)
-        error = "the empty workbook does not parse: " + why;
+        throw std::runtime_error("the empty workbook does not parse: " + why);
     return document;
 }
 
@@ -205,30 +212,43 @@ void IMReport::WriteRow(DOMElement& worksheet, const Row& row)
         { row.label, u"String" },
         { row.value, report::DocumentText(row.type) },
     };
+    // An extent one row larger than the table holds is still valid, should the row itself fail below.
     report::WidenTable(*table, row.empty ? 0 : long(std::size(cells)));
     DOMElement* element = report::AppendSpreadsheetElement(*table, u"Row");
-    if (row.empty)
-        return;
-    for (const auto& [text, dataType] : cells) {
-        DOMElement* cell = report::AppendSpreadsheetElement(*element, u"Cell");
-        DOMElement* data = report::AppendSpreadsheetElement(*cell, u"Data");
-        report::SetSpreadsheetAttribute(*data, u"Type", dataType.c_str());
-        data->appendChild(worksheet.getOwnerDocument()->createTextNode(report::DocumentText(text).c_str()));
+    try {
+        if (row.empty)
+            return;
+        for (const auto& [text, dataType] : cells) {
+            DOMElement* cell = report::AppendSpreadsheetElement(*element, u"Cell");
+            DOMElement* data = report::AppendSpreadsheetElement(*cell, u"Data");
+            report::SetSpreadsheetAttribute(*data, u"Type", dataType.c_str());
+            data->appendChild(worksheet.getOwnerDocument()->createTextNode(report::DocumentText(text).c_str()));
+        }
+    } catch (...) {
+        table->removeChild(element);
+        element->release();
+        throw;
     }
+}
+
+void IMReport::Add(Row row)
+{
+    // Room first, so that the row is listed as unsaved exactly when the document holds it.
+    unsaved_.reserve(unsaved_.size() + 1);
+    WriteRow(*worksheet_, row);
+    unsaved_.push_back(std::move(row));
 }
 
 void IMReport::AddRow(std::wstring label, std::wstring value, std::wstring type)
 {
-    unsaved_.push_back(Row { std::move(label), std::move(value), std::move(type) });
-    WriteRow(*worksheet_, unsaved_.back());
+    Add(Row { std::move(label), std::move(value), std::move(type) });
 }
 
 void IMReport::AddEmptyRow()
 {
     Row row;
     row.empty = true;
-    unsaved_.push_back(std::move(row));
-    WriteRow(*worksheet_, unsaved_.back());
+    Add(std::move(row));
 }
 
 std::string IMReport::Serialise(DOMDocument& document) const
@@ -248,16 +268,6 @@ std::string IMReport::OwnFile() const
     return report::RealPath(DiskPath(filePath_));
 }
 
-// Save As may be given the workbook itself under another name, and must then keep the other copies' rows too.
-bool IMReport::IsOwnFile(const std::wstring& path) const
-{
-    if (path == filePath_)
-        return true;
-    const std::string disk = DiskPath(path), own = OwnFile();
-    std::error_code error;
-    return report::RealPath(disk) == own || std::filesystem::equivalent(disk, own, error);
-}
-
 void IMReport::Hold(report::DocumentPtr stored)
 {
     DOMElement* worksheet = FindOrAddWorksheet(*stored);
@@ -267,32 +277,34 @@ void IMReport::Hold(report::DocumentPtr stored)
     worksheet_ = worksheet;
 }
 
-bool IMReport::SaveOwn(std::chrono::milliseconds lockWait, std::string& error)
+bool IMReport::SaveOwn(Clock::time_point until, bool onlyWhenNeeded, Intake& intake, std::string& error)
 {
     const std::string path = OwnFile();
-    report::WorkbookLock lock(path, lockWait);
+    report::WorkbookLock lock(path, Remaining(until));
     if (!lock.Held()) {
         error = lock.Error();
         return false;
     }
-    Stored state;
-    std::string why;
-    report::DocumentPtr stored = ReadStored(path, state, why);
-    if (state == Stored::Unreadable) {
-        error = "the stored workbook cannot be read (" + why + ")";
+    intake = TakeIn(path, lock, true);
+    switch (intake.stored) {
+    case Stored::Unreadable:
+        error = "the stored workbook cannot be read (" + intake.why + ")";
         return false;
-    }
-    if (state == Stored::Damaged) {
+    case Stored::Damaged:
+        if (intake.movedTo.empty()) {
+            error = "the stored workbook does not parse and cannot be kept aside (" + intake.why + ")";
+            return false;
+        }
         // The report still holds every row it had from the workbook, and its own: that is what gets written.
-        std::string movedTo;
-        if (!report::MoveAside(path, movedTo, error))
-            return false;
-        Diagnose(L"Report: \"" + platform::FromUtf8(path) + L"\" does not parse (" + platform::FromUtf8(why)
-            + L"); kept as \"" + platform::FromUtf8(movedTo) + L"\", writing what this copy holds");
-    } else {
-        if (!stored && !(stored = EmptyWorkbook(error)))
-            return false;
-        Hold(std::move(stored));
+        Diagnose(L"Report: \"" + platform::FromUtf8(path) + L"\" does not parse (" + platform::FromUtf8(intake.why)
+            + L"); kept as \"" + platform::FromUtf8(intake.movedTo) + L"\", writing what this copy holds");
+        break;
+    case Stored::Parsed:
+        if (onlyWhenNeeded && unsaved_.empty() && sheetSaved_)
+            return true;
+        break;
+    case Stored::Missing:
+        break;
     }
     if (!report::ReplaceFile(path, Serialise(*document_), error))
         return false;
@@ -312,14 +324,10 @@ void IMReport::TakeInStored()
                 error = lock.Error();
                 return false;
             }
-            Stored state;
-            report::DocumentPtr stored = ReadStored(path, state, error);
-            // Missing or damaged, the stored workbook holds nothing the report lacks.
-            if (state == Stored::Unreadable)
-                return false;
-            if (stored)
-                Hold(std::move(stored));
-            return true;
+            // Missing or damaged, the stored workbook holds nothing the report lacks; the own save rewrites it.
+            const Intake intake = TakeIn(path, lock, false);
+            error = intake.why;
+            return intake.stored != Stored::Unreadable;
         },
         error);
     if (!takenIn) {
@@ -352,20 +360,88 @@ bool IMReport::Save(std::wstring path)
                 error = "no file name";
                 return false;
             }
-            if (IsOwnFile(target))
-                return SaveOwn(kLockWait, error);
-            const std::string disk = report::RealPath(DiskPath(target));
-            TakeInStored();
+            const std::string own = OwnFile();
+            const std::string disk = target == filePath_ ? own : report::RealPath(DiskPath(target));
+            Intake intake;
+            if (disk == own)
+                return SaveOwn(Clock::now() + kLockWait, false, intake, error);
+            // A second name of the workbook: the own save's rename parts the two, so the name typed is written too.
+            if (SameFile(disk, own)) {
+                if (!SaveOwn(Clock::now() + kLockWait, false, intake, error))
+                    return false;
+            } else {
+                TakeInStored();
+            }
             return report::ReplaceFile(disk, Serialise(*document_), error);
         },
         error);
     return Saved(target, saved, error);
 }
 
-bool IMReport::SaveBeforeClosing()
+bool IMReport::SaveBeforeClosing(Clock::time_point until)
 {
-    if (unsaved_.empty() && sheetSaved_)
-        return true;
     std::string error;
-    return Saved(filePath_, Guarded([&] { return SaveOwn(kClosingLockWait, error); }, error), error);
+    Intake intake;
+    if (Guarded([&] { return SaveOwn(until, true, intake, error); }, error))
+        return true;
+    // Nothing of this run is missing from a workbook that is still there.
+    const bool gone = intake.stored == Stored::Missing || intake.stored == Stored::Damaged;
+    if (unsaved_.empty() && sheetSaved_ && !gone) {
+        Saved(filePath_, false, error);
+        return true;
+    }
+    std::string why;
+    std::string kept;
+    Guarded(
+        [&] {
+            kept = KeepElsewhere(intake, why);
+            return !kept.empty();
+        },
+        why);
+    std::string ignored;
+    Guarded(
+        [&] {
+            const std::wstring head = L"Report: the run of «" + ::WidenString(sheetName_) + L"» could not be stored in \""
+                + filePath_ + L"\" (" + platform::FromUtf8(error) + L")";
+            Diagnose(kept.empty() ? head + L" nor kept elsewhere (" + platform::FromUtf8(why) + L"); it is lost"
+                                  : head + L"; kept in \"" + platform::FromUtf8(kept) + L"\"");
+            return true;
+        },
+        ignored);
+    return false;
+}
+
+std::string IMReport::KeepElsewhere(const Intake& intake, std::string& why) const
+{
+    std::string bytes;
+    if (intake.stored == Stored::Missing || intake.stored == Stored::Damaged) {
+        bytes = Serialise(*document_);
+    } else {
+        report::DocumentPtr own = EmptyWorkbook();
+        DOMElement* worksheet = FindOrAddWorksheet(*own);
+        for (const Row& row : unsaved_)
+            WriteRow(*worksheet, row);
+        bytes = Serialise(*own);
+    }
+    const std::filesystem::path own = OwnFile();
+    std::vector<std::string> folders { own.parent_path().string() };
+    const std::wstring data = platform::ApplicationDataFolder();
+    if (!data.empty()) {
+        folders.push_back(platform::ToUtf8(data) + "/TIRQ");
+        folders.push_back(platform::ToUtf8(data));
+    }
+    std::error_code ignored;
+    folders.push_back(std::filesystem::current_path(ignored).string());
+    std::vector<std::string> tried;
+    for (const std::string& folder : folders) {
+        const std::string real = report::RealPath(folder);
+        if (real.empty() || std::find(tried.begin(), tried.end(), real) != tried.end())
+            continue;
+        tried.push_back(real);
+        std::string written, error;
+        if (report::WriteNewFile(real, own.stem().string() + ".unsaved", ".xls", bytes, written, error))
+            return written;
+        why += (why.empty() ? "" : "; ") + real + ": " + error;
+    }
+    return {};
 }

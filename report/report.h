@@ -14,6 +14,10 @@
 #include "platform/fonts/gdi_font.h"
 #include "report/workbook_parser.h"
 
+namespace report {
+class WorkbookLock;
+}
+
 class IMReport {
 public:
     // Opens the workbook at path (or starts an empty one when no file is there) and finds the worksheet named
@@ -35,16 +39,25 @@ public:
     // way): under the workbook lock, the rows added since the last such save join the pupil's sheet of the
     // workbook as it is on disk now, so rows other copies of the program saved meanwhile stay, and the file the
     // links lead to is replaced (never a link). The report then holds that merged workbook. A stored workbook that
-    // no longer parses is kept aside and replaced by everything the report holds; one that cannot be read for
-    // another reason (memory, I/O, permission) is left alone and the save fails. Any other path gets the workbook
-    // as stored now with the unsaved rows joined, which the report then holds; the own workbook is not written.
-    // Paths reach the file system as given (UTF-8), no character changed. A stored file is replaced only by a complete
-    // new one. Never throws: false (with one diagnostic line) when the file was not written; unsaved rows then wait for
-    // the next save.
+    // is missing or no longer parses is rewritten with everything the report holds (a damaged one kept aside
+    // first); one that cannot be read for another reason (memory, I/O, permission, not a regular file) is left
+    // alone and the save fails. A second name of the workbook (a hard link) gets the own save, then the saved
+    // workbook under that name. Any other path gets the workbook as stored now with the unsaved rows joined, which
+    // the report then holds; the own workbook is not written. Paths reach the file system as given (UTF-8), no
+    // character changed. A stored file is replaced only by a complete new one. Never throws: false (with one
+    // diagnostic line) when the file was not written; unsaved rows then wait for the next save.
     bool Save(std::wstring path);
-    // The save at the program's end: to the own path, waiting longer for another copy's save, and nothing at all
-    // when everything is already saved.
-    bool SaveBeforeClosing();
+    // The save at the program's end, to be made once: to the own path, waiting for another copy's save until
+    // `until`. It reads the stored workbook even when nothing is unsaved, so that one gone or damaged meanwhile is
+    // rewritten. When the workbook cannot take the run, the rows not yet stored go into a workbook of their own in
+    // the first folder that takes it (beside the workbook, the account's data folder, the working directory), and
+    // one line says where and why. True when the run is stored in the workbook; never throws.
+    bool SaveBeforeClosing(std::chrono::steady_clock::time_point until);
+    bool SaveBeforeClosing() { return SaveBeforeClosing(std::chrono::steady_clock::now() + kClosingLockWait); }
+
+    // How long the program's last save waits for another copy's: the run is lost to the workbook otherwise, so
+    // this waits out even a slow disk or a large workbook.
+    static constexpr std::chrono::seconds kClosingLockWait { 30 };
 
     // Prints the pupil's worksheet, as stored now with the unsaved rows joined, on the printer context as one job:
     // the header pairs in key order, a blank line, then every row of the worksheet's table, its cells in columns at
@@ -72,24 +85,36 @@ private:
     IMReport(std::wstring path, std::wstring sheetName);
 
     enum class Stored { Parsed, Missing, Damaged, Unreadable };
-    // The workbook stored at path (read under the lock): parsed, or null with why when it is missing, does not
-    // parse, or cannot be read.
-    report::DocumentPtr ReadStored(const std::string& path, Stored& state, std::string& why) const;
-    // The workbook the report starts from at Open.
-    report::DocumentPtr OpenStored(const std::string& path, std::string& error);
-    report::DocumentPtr EmptyWorkbook(std::string& error) const;
+    // What taking in the stored workbook found.
+    struct Intake {
+        Stored stored = Stored::Unreadable;
+        std::string why; // why it is missing, damaged or unreadable
+        std::string movedTo; // where a damaged one was kept aside; empty when it stayed
+    };
+    // The one way the stored workbook is taken in, under the lock when held: read and classified; a parsed one
+    // becomes the report's with the unsaved rows joined, otherwise the report keeps what it holds (an empty
+    // workbook when it holds none yet). A damaged one is moved aside when moveDamaged and the lock is held.
+    Intake TakeIn(const std::string& path, const report::WorkbookLock& lock, bool moveDamaged);
+    report::DocumentPtr EmptyWorkbook() const;
     xercesc::DOMElement* FindOrAddWorksheet(xercesc::DOMDocument& document) const;
-    // Appends the row at the end of the worksheet's table, whose declared extent grows to take it and its cells.
+    // Appends the row at the end of the worksheet's table, whose declared extent grows to take it and its cells:
+    // the whole row or, when this throws, none of it.
     static void WriteRow(xercesc::DOMElement& worksheet, const Row& row);
+    void Add(Row row);
     // The stored document with the unsaved rows joined becomes the report's.
     void Hold(report::DocumentPtr stored);
-    bool IsOwnFile(const std::wstring& path) const;
     // The file the own path leads to.
     std::string OwnFile() const;
-    bool SaveOwn(std::chrono::milliseconds lockWait, std::string& error);
+    // Saves to the own file, waiting for the lock until `until`; with onlyWhenNeeded, writes nothing when the
+    // stored workbook already holds everything. intake says what was found.
+    bool SaveOwn(std::chrono::steady_clock::time_point until, bool onlyWhenNeeded, Intake& intake, std::string& error);
     // Takes in the workbook as stored now, for Save As and printing; the report keeps what it holds when that
     // cannot be had, and says why.
     void TakeInStored();
+    // Writes what the workbook could not take into a workbook of its own: everything the report holds when the
+    // stored one is gone or damaged, else the pupil's sheet with the unsaved rows. Gives where; empty when no
+    // folder took it, with why.
+    std::string KeepElsewhere(const Intake& intake, std::string& why) const;
     // Says why a save to target failed, once; gives saved.
     bool Saved(const std::wstring& target, bool saved, const std::string& error) const;
     std::string Serialise(xercesc::DOMDocument& document) const;

@@ -363,4 +363,39 @@ bool MoveAside(const std::string& path, std::string& movedTo, std::string& error
     return false;
 }
 
+bool WriteNewFile(const std::string& folder, const std::string& stem, const std::string& extension,
+    std::string_view bytes, std::string& written, std::string& error)
+{
+    const std::string base = folder + "/" + stem + "-" + TimeStamp();
+    std::string temporary;
+    Descriptor fd(CreateTemporary(base + extension, temporary));
+    if (fd.get() < 0) {
+        error = ErrnoText("create");
+        return false;
+    }
+    bool ok = WriteAll(fd.get(), bytes);
+    if (!ok)
+        error = ErrnoText("write");
+    if (ok && ::fsync(fd.get()) != 0) {
+        ok = false;
+        error = ErrnoText("fsync");
+    }
+    for (int n = 1; ok && n < 1000; ++n) {
+        written = n == 1 ? base + extension : base + "-" + std::to_string(n) + extension;
+        if (RenameNoReplace(temporary, written) == 0) {
+            SyncFolder(written);
+            return true;
+        }
+        if (errno != EEXIST) {
+            ok = false;
+            error = ErrnoText("rename");
+        }
+    }
+    if (ok)
+        error = "no free name";
+    ::unlink(temporary.c_str());
+    written.clear();
+    return false;
+}
+
 } // namespace report

@@ -61,4 +61,9 @@ private:
 // taken, "-2", "-3", ... is appended. Gives the new name.
 bool MoveAside(const std::string& path, std::string& movedTo, std::string& error);
 
+// Writes bytes into a new file in folder, named stem + "-YYYYMMDD-HHMMSS" + extension (local time; "-2", "-3", ...
+// before the extension when that name is taken), flushed to disk; never over an existing file. Gives the name.
+bool WriteNewFile(const std::string& folder, const std::string& stem, const std::string& extension,
+    std::string_view bytes, std::string& written, std::string& error);
+
 } // namespace report

@@ -47,8 +47,8 @@ IMApp<App>* IMApp<App>::GetInstance()
     return instance_ ? instance_ : Instance(L"Application", true);
 }
 
-// The report is saved here once more, whatever ended the message loop: the window manager's close and the
-// termination signals end it without the window's closing signal.
+// The last save is made here when nothing made it yet, whatever ended the message loop: the window manager's
+// close and the termination signals end it without the window's closing signal.
 void IMApp<App>::Release()
 {
     if (use_count_ > 0)

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <boost/function.hpp>
 #include <boost/signals2/shared_connection_block.hpp>
@@ -87,14 +88,18 @@ public:
     long OnStart(Dialog* popup, IMEditBar* bar);
     // Opens the start instruction; its end starts the first scene.
     long BeginInstruction();
-    // Saves and drops the report held so far; then, for a non-empty name, opens the workbook on the pupil's
-    // sheet. The report is saved whenever the main window closes.
+    // Saves the report held so far, which is kept until its run is stored when that save fails; then, for a
+    // non-empty name, opens the workbook on the pupil's sheet. The reports are saved whenever the main window
+    // closes.
     long CreateReport(const std::wstring& pupil_name);
     long ClosePopup();
     long ShowOptions(OptionsFiller filler);
     long ShowExitDialog();
     // Builds the input-help page in the dialog; nothing is built on a dialog that is closing.
     long ShowInputHelp(Dialog* dialog);
+    // The last save, made once whatever ends the program: every report whose run is not yet stored, the current
+    // one last. False when a run could not be stored in the workbook (a line says where its rows went instead).
+    bool SaveReportsAtEnd();
     long SaveReport();
     long SaveReportAs(const std::wstring& path);
     // Enter pressed on the results screen starts the first scene again and closes the screen.
@@ -140,6 +145,8 @@ private:
 
     void ConnectGlobalKeys();
     std::wstring ReportPath() const;
+    // Tries again to store the reports of earlier runs whose save failed.
+    void StoreEarlierReports();
 
     OptionsFiller options_filler_;
     Dialog* current_popup_ = nullptr;
@@ -150,6 +157,8 @@ private:
     im::Connection repeat_instruction_connection_;
     std::optional<boost::signals2::shared_connection_block> repeat_instruction_block_;
     std::unique_ptr<IMReport> report_;
+    std::vector<std::unique_ptr<IMReport>> unstored_; // earlier runs whose save failed, oldest first
+    std::optional<bool> stored_at_end_; // set once the last save is made
     im::ScopedConnection save_on_close_;
     std::wstring caption_;
     bool instruction_playing_ = false;

@@ -1,4 +1,5 @@
 // The statistics workbook: where it lives, when it is opened and saved.
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
@@ -35,15 +36,15 @@ std::wstring IMApp<App>::ReportPath() const
     return caption_ + L".xls";
 }
 
-// A report held from an earlier Start is written out before anything replaces or drops it, so a second Start
-// (named or not) loses nothing and a nameless run never writes into the earlier pupil's sheet. It is that
-// report's last save, as at the program's end.
+// A report held from an earlier Start is written out before anything replaces it, so a second Start (named or not)
+// loses nothing and a nameless run never writes into the earlier pupil's sheet. A report whose save fails is kept
+// and tried again with every later save and at the end.
 long IMApp<App>::CreateReport(const std::wstring& pupil_name)
 {
-    if (report_) {
-        report_->SaveBeforeClosing();
-        report_.reset();
-    }
+    StoreEarlierReports();
+    if (report_ && !report_->Save(L""))
+        unstored_.push_back(std::move(report_));
+    report_.reset();
     if (pupil_name.empty())
         return 0;
     report_ = IMReport::Open(ReportPath(), pupil_name);
@@ -52,16 +53,36 @@ long IMApp<App>::CreateReport(const std::wstring& pupil_name)
     return 0;
 }
 
-// The save at the end of the program, whatever ends it; the second of them finds nothing left to save.
+void IMApp<App>::StoreEarlierReports()
+{
+    std::erase_if(unstored_, [](const std::unique_ptr<IMReport>& report) { return report->Save(L""); });
+}
+
+bool IMApp<App>::SaveReportsAtEnd()
+{
+    if (stored_at_end_)
+        return *stored_at_end_;
+    // One wait for them all: the program is ending.
+    const auto until = std::chrono::steady_clock::now() + IMReport::kClosingLockWait;
+    bool stored = true;
+    for (const std::unique_ptr<IMReport>& report : unstored_)
+        stored = report->SaveBeforeClosing(until) && stored;
+    if (report_)
+        stored = report_->SaveBeforeClosing(until) && stored;
+    unstored_.clear();
+    stored_at_end_ = stored;
+    return stored;
+}
+
 long IMApp<App>::SaveReport()
 {
-    if (report_)
-        report_->SaveBeforeClosing();
+    SaveReportsAtEnd();
     return 0;
 }
 
 long IMApp<App>::SaveReportAs(const std::wstring& path)
 {
+    StoreEarlierReports();
     if (report_)
         report_->Save(path);
     return 0;

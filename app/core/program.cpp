@@ -34,13 +34,15 @@ int RunExercise()
         fault = platform::DescribeCurrentException();
     }
     platform::SetDisplayLossSave(nullptr);
+    // The run that could not be stored in the workbook has been said where it went; the status says it too.
+    const bool stored = app->SaveReportsAtEnd();
     App::Release();
     // A fault on another thread closed the window as a termination signal would; the sound threads are gone now.
     const std::string elsewhere = platform::TakeThreadFault();
     if (fault.empty())
         fault = elsewhere;
     if (fault.empty())
-        return 0;
+        return stored ? 0 : 1;
     std::fprintf(stderr, "The program stopped on an unexpected error (%s)\n", fault.c_str());
     return 1;
 }

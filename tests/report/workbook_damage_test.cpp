@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/testing/debug_capture.h"
+#include "platform/text/utf8.h"
 #include "report/report.h"
 #include "report/workbook_file.h"
 #include "tests/support/child_process.h"
@@ -62,7 +63,7 @@ TEST_P(DamagedWorkbook, IsKeptAsideAndTheReportStartsEmpty)
     platform::DebugCapture capture;
     auto report = IMReport::Open(Wide(file), L"Новый");
     ASSERT_TRUE(report);
-    EXPECT_EQ(capture.Entries().size(), 1u);
+    EXPECT_EQ(capture.Entries().size(), 1u) << platform::ToUtf8(capture.Text());
     EXPECT_FALSE(std::filesystem::exists(file));
     auto aside = OnlyBrokenCopy(folder_);
     EXPECT_EQ(ReadBytes(aside), damaged);
@@ -212,14 +213,20 @@ TEST_F(UnreadableAtSave, ForWantOfMemory)
     ExpectEveryRow();
 }
 
-TEST_F(WorkbookTest, UnreadableWorkbookThatCannotBeMovedGivesNoReport)
+// A damaged workbook is never overwritten unread: while it cannot be kept aside, the report starts empty and its
+// saves fail, each with its line.
+TEST_F(WorkbookTest, DamagedWorkbookThatCannotBeMovedIsLeftAlone)
 {
     // Room for the name, not for the name with the ".broken-" suffix.
     auto file = folder_ / std::string(250, 'x');
     WriteBytes(file, "<Workbook>");
     platform::DebugCapture capture;
-    EXPECT_FALSE(IMReport::Open(Wide(file), L"Ира"));
-    EXPECT_EQ(capture.Entries().size(), 1u);
+    auto report = IMReport::Open(Wide(file), L"Ира");
+    ASSERT_TRUE(report);
+    EXPECT_EQ(capture.Entries().size(), 1u) << platform::ToUtf8(capture.Text());
+    report->AddRow(L"Время", L"10:15", L"String");
+    EXPECT_FALSE(report->Save(L""));
+    EXPECT_EQ(capture.Entries().size(), 2u) << platform::ToUtf8(capture.Text());
     EXPECT_EQ(ReadBytes(file), "<Workbook>");
 }
 
