@@ -427,7 +427,8 @@ std::string IMReport::KeepElsewhere(const Intake& intake, std::string& why) cons
     std::vector<std::string> folders { own.parent_path().string() };
     const std::wstring data = platform::ApplicationDataFolder();
     if (!data.empty()) {
-        folders.push_back(platform::ToUtf8(data) + "/TIRQ");
+        if (platform::EnsureFolder(data + L"/TIRQ"))
+            folders.push_back(platform::ToUtf8(data) + "/TIRQ");
         folders.push_back(platform::ToUtf8(data));
     }
     std::error_code ignored;

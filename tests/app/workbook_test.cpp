@@ -1,5 +1,6 @@
 // What a run leaves in the statistics workbook: the rows of a played game in order, a second Start, a nameless
 // Start, a program ended from outside or by an escaped exception, and a data folder that cannot be used.
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <stdexcept>
@@ -213,6 +214,64 @@ TEST_F(WorkbookRunTest, TheProgramRunsFromTheStartScreenToCloseAndSaves)
     const Rows rows = StoredRows(L"Маша");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], (Cells { L"Время начала работы с упражнением", L"07-December-2026 10:15" }));
+}
+
+// Another copy holds the workbook while the next pupil presses Start: the Start waits only as an ordinary save
+// does, the earlier run is kept, and the end of the program stores it once the workbook is free.
+TEST_F(WorkbookRunTest, ASecondStartWhileAnotherCopyHoldsTheWorkbookKeepsTheEarlierRun)
+{
+    StartGame(L"Маша");
+    Press(VK_F12);
+    ClickAt(362, 230);
+    auto other = std::make_unique<report::WorkbookLock>(WorkbookPath().string(), std::chrono::seconds(0));
+    ASSERT_TRUE(other->Held());
+    std::atomic<bool> released = false;
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(8));
+        other.reset();
+        released = true;
+    });
+    StartGame(L"Петя");
+    EXPECT_FALSE(released) << "the Start waited for the other copy";
+    release.join();
+    CloseWithButton();
+    App::Release();
+    app_ = nullptr;
+    EXPECT_EQ(StoredRows(L"Маша").size(), 4u);
+    EXPECT_EQ(StoredRows(L"Петя").size(), 1u);
+}
+
+// The window closed while the workbook's lock file cannot be used: the last save is made once, the run goes into a
+// workbook of its own beside the workbook, one line names it, and the program ends with status 1.
+TEST_F(WorkbookRunTest, AProgramEndingWhileTheWorkbookCannotTakeTheRunKeepsItInAFileOfItsOwn)
+{
+    App::Release();
+    app_ = nullptr;
+    const fs::path folder = WorkbookPath().parent_path();
+    ChildProgram program = StartProgram([&] {
+        input_.At(10, [&] { input_.Type(L"Маша\r"); });
+        input_.At(50, [this] { input_.KeyDown(VK_ESCAPE), input_.KeyUp(VK_ESCAPE); });
+        input_.At(120, [&] { fs::create_symlink("elsewhere", folder / ".report.lock"); });
+        input_.At(150, [this] { input_.KeyDown(VK_F12), input_.KeyUp(VK_F12); });
+        input_.At(200, [this] { input_.MoveTo(362, 290); });
+        input_.At(210, [this] { input_.Click(); });
+    });
+    ASSERT_TRUE(program.started);
+    const std::optional<int> status = testing_support::WaitForChild(program.pid);
+    ASSERT_TRUE(status && WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 1);
+    const std::string errors = program.ErrorText();
+    EXPECT_EQ(Count(errors, "\n"), 1u) << errors;
+    std::vector<fs::path> kept;
+    for (const fs::path& name : FilesIn(folder))
+        if (name.string().find(".unsaved-") != std::string::npos)
+            kept.push_back(folder / name);
+    ASSERT_EQ(kept.size(), 1u) << errors;
+    EXPECT_NE(errors.find(kept[0].string()), std::string::npos) << errors;
+    EXPECT_NE(errors.find(".report.lock"), std::string::npos) << "and why: " << errors;
+    const Rows rows = SheetRows(*ParseStrictly(ReadBytes(kept[0])), L"Маша");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], L"Время начала работы с упражнением");
 }
 
 // Another copy's save may hold the workbook for seconds (a large workbook, a slow disk): the program's last save

@@ -45,7 +45,7 @@ TEST_F(WorkbookTest, CopiesReachingTheWorkbookThroughLinksSaveIntoIt)
     EXPECT_EQ(StoredRows(real, L"Боря"), (Rows { { L"Запуск", L"1" } }));
 }
 
-// Save As to a path that is the workbook: the rows go into the workbook once, under its lock, merged with what
+// Save As to a path that is the workbook: the rows go into the workbook once, also under a second name typed, under its lock, merged with what
 // another copy saved, and a link named is left a link.
 TEST_F(WorkbookTest, SaveAsToAPathThatIsTheWorkbookIsItsOwnSave)
 {
@@ -64,6 +64,8 @@ TEST_F(WorkbookTest, SaveAsToAPathThatIsTheWorkbookIsItsOwnSave)
     fs::create_symlink("book.xls", folder_ / "soft.xls");
     boris->AddRow(L"Запуск", L"1", L"Number");
     ASSERT_TRUE(boris->Save(Wide(folder_ / "hard.xls")));
+    // The save parts the two names; the name typed still gets the run.
+    EXPECT_EQ(StoredRows(folder_ / "hard.xls", L"Боря"), (Rows { { L"Запуск", L"1" } }));
     boris->AddRow(L"Запуск", L"2", L"Number");
     ASSERT_TRUE(boris->Save(Wide(folder_ / "soft.xls")));
     ASSERT_TRUE(boris->Save(L""));

@@ -1,0 +1,95 @@
+// A row joins the workbook whole or not at all, whichever allocation made while adding it fails.
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include <xercesc/dom/DOMElement.hpp>
+
+#include "report/report.h"
+#include "report/spreadsheet_names.h"
+#include "report/xml_text.h"
+#include "tests/support/workbook_fixture.h"
+
+namespace {
+
+// Allocations left before the next one fails; negative while none is to fail.
+std::atomic<long> g_allocationsLeft = -1;
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    if (g_allocationsLeft.load() >= 0 && g_allocationsLeft.fetch_sub(1) == 0)
+        throw std::bad_alloc();
+    if (void* memory = std::malloc(size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+
+// The compiler takes these for frees of memory from the standard operator new, which they replace.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+#pragma GCC diagnostic pop
+
+namespace {
+
+using Rows = std::vector<std::vector<std::wstring>>;
+
+// The texts of the rows the report holds now, cell by cell.
+Rows HeldRows(const IMReport& report)
+{
+    Rows rows;
+    const xercesc::DOMElement* table = report::FirstSpreadsheetChild(*report.GetWorksheet(), u"Table");
+    for (const xercesc::DOMElement* row : report::SpreadsheetChildren(*table, u"Row")) {
+        rows.emplace_back();
+        for (const xercesc::DOMElement* cell : report::SpreadsheetChildren(*row, u"Cell")) {
+            const xercesc::DOMElement* data = report::FirstSpreadsheetChild(*cell, u"Data");
+            rows.back().push_back(data ? report::WideOf(data->getTextContent()) : L"(no data)");
+        }
+    }
+    return rows;
+}
+
+TEST_F(WorkbookTest, ARowIsAddedWholeOrNotAtAll)
+{
+    const auto file = folder_ / "book.xls";
+    auto report = IMReport::Open(Wide(file), L"Аня");
+    ASSERT_TRUE(report);
+    report->AddRow(L"Запуск", L"0", L"Number");
+    ASSERT_TRUE(report->Save(L""));
+    Rows expected { { L"Запуск", L"0" } };
+    // The n-th allocation fails, for every n until adding the row needs no more than that.
+    for (long allowed = 0;; ++allowed) {
+        bool failed = false;
+        g_allocationsLeft = allowed;
+        try {
+            report->AddRow(L"Попытка", std::to_wstring(allowed), L"Number");
+            report->AddEmptyRow();
+        } catch (...) {
+            failed = true;
+        }
+        g_allocationsLeft = -1;
+        if (!failed)
+            expected.insert(expected.end(), { { L"Попытка", std::to_wstring(allowed) }, {} });
+        else if (HeldRows(*report).size() == expected.size() + 1)
+            expected.push_back({ L"Попытка", std::to_wstring(allowed) });
+        ASSERT_EQ(HeldRows(*report), expected) << allowed;
+        if (!failed)
+            break;
+    }
+    // What the report lists as unsaved is what its document holds: the save joins exactly those rows to the stored
+    // workbook.
+    ASSERT_TRUE(report->Save(L""));
+    EXPECT_EQ(SheetRows(*ParseStrictly(ReadBytes(file)), L"Аня"), expected);
+}
+
+} // namespace
