@@ -43,7 +43,7 @@ TEST_F(WrapTest, AWordTooWideForTheLineBreaksAfterItsLastHyphenThatFits)
         Lines lines;
     } cases[] = {
         { L"Мария-Константинопольская", { L"Мария-", L"Константинопольская" } },
-        { L"Анна-Мария-Антуанетта", { L"Анна-Мария-", L"Антуанетта" } },
+        { L"Анна-Мария-Константинопольская", { L"Анна-Мария-", L"Константинопольская" } },
         // The word's part up to the hyphen shares the line before it.
         { L"Анна Петрова-Рождественская", { L"Анна Петрова-", L"Рождественская" } },
         // A word that fits on a line of its own is not broken at its hyphen.
