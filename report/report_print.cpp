@@ -7,6 +7,7 @@
 #include "platform/system/debug_output.h"
 #include "report/report.h"
 #include "report/spreadsheet_names.h"
+#include "report/text_wrap.h"
 #include "report/xml_text.h"
 
 using namespace xercesc;
@@ -21,47 +22,6 @@ struct PageLayout {
     int line_height = 0;
 };
 
-int Extent(HDC dc, const std::wstring& text)
-{
-    SIZE extent {};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    return extent.cx;
-}
-
-// The text in lines no wider than the width given: broken at spaces, within a word only where the word alone is
-// wider. A text with no room at all stays as it is.
-std::vector<std::wstring> Wrap(HDC dc, const std::wstring& text, int width)
-{
-    if (width <= 0 || Extent(dc, text) <= width)
-        return { text };
-    std::vector<std::wstring> lines;
-    std::wstring line;
-    for (size_t start = 0; start <= text.size();) {
-        const size_t end = std::min(text.find(L' ', start), text.size());
-        std::wstring word = text.substr(start, end - start);
-        start = end + 1;
-        std::wstring joined = line.empty() ? word : line + L' ' + word;
-        if (Extent(dc, joined) <= width) {
-            line = std::move(joined);
-            continue;
-        }
-        if (!line.empty())
-            lines.push_back(line);
-        // A word wider than the line goes in pieces of as many letters as fit, one at least.
-        while (Extent(dc, word) > width) {
-            size_t fit = 1;
-            while (fit < word.size() && Extent(dc, word.substr(0, fit + 1)) <= width)
-                ++fit;
-            lines.push_back(word.substr(0, fit));
-            word.erase(0, fit);
-        }
-        line = std::move(word);
-    }
-    if (!line.empty() || lines.empty())
-        lines.push_back(line);
-    return lines;
-}
-
 // Where a text of a line stands: its column and the lines it wraps into.
 struct Column {
     int x = 0;
@@ -75,7 +35,7 @@ std::vector<Column> LayOut(HDC dc, const PageLayout& layout, const std::vector<s
 {
     std::vector<int> extents;
     for (const std::wstring& text : texts)
-        extents.push_back(Extent(dc, text));
+        extents.push_back(report::TextExtent(dc, text));
     const auto advance = [&](int extent) { return std::max(layout.margin + extent, layout.half_width); };
     std::vector<Column> columns;
     int x = layout.margin;
@@ -87,10 +47,10 @@ std::vector<Column> LayOut(HDC dc, const PageLayout& layout, const std::vector<s
                 after += advance(extents[j]);
             room = std::max(room - after - layout.margin, layout.half_width - layout.margin);
         }
-        Column column { x, Wrap(dc, texts[i], room) };
+        Column column { x, report::WrapText(dc, texts[i], room) };
         int widest = 0;
         for (const std::wstring& line : column.lines)
-            widest = std::max(widest, Extent(dc, line));
+            widest = std::max(widest, report::TextExtent(dc, line));
         x += advance(widest);
         columns.push_back(std::move(column));
     }

@@ -1,7 +1,9 @@
 #include "platform/print/page_setup.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <string_view>
 
 #include <cups/cups.h>
 
@@ -60,19 +62,40 @@ bool PageNamed(cups_dest_t& dest, cups_dinfo_t* info, const std::string& name, P
     return page.width > 0 && page.height > 0;
 }
 
-// The paper and margins for the paper chosen in the destination's options (the user's lpoptions or the queue's
-// own), else for the queue's default paper, which it reports through its attributes (a driver's default page
-// size); false when it reports no paper. cupsGetDestMediaDefault is not asked: with no media option set it answers
-// US Letter for any queue that offers Letter, whatever the driver's default. Margins stay 0 where the queue gives
-// none.
+// The paper chosen in the destination's options (the user's lpoptions or the queue's own). A media value may list
+// the paper with its type and source ("A5,Tray1"), so each element is tried. Without a media option the driver's
+// own PageSize or PageRegion chooses: they are what lpoptions shows for a queue with a driver.
+bool ChosenPage(cups_dest_t& dest, cups_dinfo_t* info, PageSetup& page)
+{
+    if (const char* media = cupsGetOption("media", dest.num_options, dest.options)) {
+        std::string_view list = media;
+        for (size_t start = 0; start <= list.size();) {
+            const size_t end = std::min(list.find(',', start), list.size());
+            const std::string element(list.substr(start, end - start));
+            if (!element.empty() && PageNamed(dest, info, element, page))
+                return true;
+            start = end + 1;
+        }
+        return false;
+    }
+    for (const char* option : { "PageSize", "PageRegion" }) {
+        const char* name = cupsGetOption(option, dest.num_options, dest.options);
+        if (name && PageNamed(dest, info, name, page))
+            return true;
+    }
+    return false;
+}
+
+// The paper and margins for the paper chosen, else for the queue's default paper, which it reports through its
+// attributes (a driver's default page size); false when it reports no paper. cupsGetDestMediaDefault is not asked:
+// with no media option set it answers US Letter for any queue that offers Letter, whatever the driver's default.
+// Margins stay 0 where the queue gives none.
 bool ReportedPage(cups_dest_t& dest, PageSetup& page)
 {
     cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, &dest);
-    const char* chosen = cupsGetOption("media", dest.num_options, dest.options);
     ipp_attribute_t* media = info ? cupsFindDestDefault(CUPS_HTTP_DEFAULT, &dest, info, "media") : nullptr;
     const char* queue_default = media ? ippGetString(media, 0, nullptr) : nullptr;
-    const bool found = (chosen && PageNamed(dest, info, chosen, page))
-        || (queue_default && PageNamed(dest, info, queue_default, page));
+    const bool found = ChosenPage(dest, info, page) || (queue_default && PageNamed(dest, info, queue_default, page));
     if (info)
         cupsFreeDestInfo(info);
     return found;

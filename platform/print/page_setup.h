@@ -24,10 +24,10 @@ struct PageSetup {
 // A4 inside the unstated margins: what a destination that reports no paper prints on.
 PageSetup DefaultPage();
 
-// The paper chosen in the destination's media option (by any name CUPS knows it by), else the destination's default
-// paper, with the margins it reports for that paper, the unstated margin on a side it gives none; DefaultPage() when
-// it reports no paper or its margins leave nothing to print on. False when the scheduler does not know the
-// destination.
+// The paper chosen in the destination's options (media, else the driver's PageSize or PageRegion; by any name CUPS
+// knows it by), else the destination's default paper, with the margins it reports for that paper, the unstated margin
+// on a side it gives none; DefaultPage() when it reports no paper or its margins leave nothing to print on. False when
+// the scheduler does not know the destination.
 bool LookUpPage(const std::string& destination, PageSetup& page);
 
 } // namespace platform

@@ -1,6 +1,7 @@
 // The printers of a private scheduler, the page its queues offer a printer context, and documents that the
 // scheduler refuses or that are abandoned. What printed pages hold is checked where the report prints.
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -91,16 +92,28 @@ TEST(PrintingTest, ThePaperChosenInTheUsersOptionsByAnyOfItsNames)
     const std::vector<int> a5 { 3500, 4958, 600, 450, 2600, 3758 };
     const std::pair<const char*, std::vector<int>> choices[] = { { "A5", a5 }, { "iso_a5_148x210mm", a5 }, { "a5", a5 },
         { "iso-a5", a5 }, { "Letter", letter }, { "na_letter_8.5x11in", letter }, { "letter", letter },
-        { "LETTER", letter }, { "A4", a4 }, { "ISO_A4_210x297mm", a4 }, { "a4", a4 },
-        { "Gazeta", a4 } }; // a name nobody knows: the queue's own default paper
-    for (const auto& [media, page] : choices) {
-        scheduler.SetUserOption("Kabinet-5", std::string("media=") + media);
-        EXPECT_EQ(PrintScheduler::OnNewThread([] { return Page(L"Kabinet-5"); }), page) << media;
-    }
-    // A queue without a driver knows no sizes: the paper's own size, inside the unstated margins.
-    scheduler.SetUserOption("Kabinet-1", "media=letter");
-    EXPECT_EQ(PrintScheduler::OnNewThread([] { return Page(L"Kabinet-1"); }),
-        (std::vector<int> { 5100, 6600, 150, 150, 4800, 6300 }));
+        { "LETTER", letter }, { "A4", a4 }, { "ISO_A4_210x297mm", a4 }, { "a4", a4 }, { "A5,Tray1", a5 },
+        { "Plain,letter,Tray1", letter }, // the paper listed with its type and source
+        { "Gazeta", a4 }, { "Gazeta,Tray1", a4 } }; // a name nobody knows: the queue's own default paper
+    const auto choose = [&](const char* queue, const std::string& option) {
+        scheduler.SetUserOption(queue, option);
+        const std::wstring name(queue, queue + std::strlen(queue));
+        return PrintScheduler::OnNewThread([&] { return Page(name.c_str()); });
+    };
+    for (const auto& [media, page] : choices)
+        EXPECT_EQ(choose("Kabinet-5", std::string("media=") + media), page) << media;
+
+    // Without a media option, the driver's own PageSize or PageRegion, as lpoptions shows it for a queue with a
+    // driver; PageSize where both are set, media over both.
+    scheduler.AddQueue("Kabinet-6", PrintScheduler::Driver::kA4WithWideMargins);
+    EXPECT_EQ(choose("Kabinet-6", "PageRegion=Letter"), letter);
+    EXPECT_EQ(choose("Kabinet-6", "PageSize=A5"), a5);
+    EXPECT_EQ(choose("Kabinet-6", "media=Letter"), letter);
+
+    // A queue without a driver knows no sizes: the paper's own size, inside the unstated margins; its names are
+    // known to CUPS's tables alone.
+    EXPECT_EQ(choose("Kabinet-1", "media=letter"), (std::vector<int> { 5100, 6600, 150, 150, 4800, 6300 }));
+    EXPECT_EQ(choose("Kabinet-1", "media=iso-a5"), (std::vector<int> { 3496, 4961, 150, 150, 3196, 4661 }));
 }
 
 TEST(PrintingTest, ARefusedOrAbandonedDocumentPrintsNothing)

@@ -188,7 +188,7 @@ TEST_F(ReportPrintTest, AQueueWhoseDriverLeavesNothingPrintablePrintsInsideTheSh
 
 // A driver whose margins differ on every side, on its default A4 and on A5 chosen in the user's options: the sheet
 // starts at the printable area's top left corner and stays inside it, and a name too wide for the page wraps there,
-// at its spaces where it can, its lines counted where the pages break.
+// at its spaces where it can, else after a hyphen, its lines counted where the pages break.
 TEST_F(ReportPrintTest, ALongNameWrapsInsideThePrintableAreaOfThePaperChosen)
 {
     const std::wstring name = L"Анна-Мария-Антуанетта Владимировна Преображенская-Верхнеднепровская";
@@ -240,6 +240,10 @@ TEST_F(ReportPrintTest, ALongNameWrapsInsideThePrintableAreaOfThePaperChosen)
         EXPECT_EQ(
             std::count_if(words.begin(), words.end(), [](const PdfWord& w) { return w.text == "Владимировна"; }), 31)
             << "a word that fits on a line was broken";
+        EXPECT_EQ(std::count_if(words.begin(), words.end(),
+                      [](const PdfWord& w) { return w.text.ends_with("Верхнеднепровская"); }),
+            31)
+            << "a word too wide for a line was not broken after its hyphen";
     }
 }
 
