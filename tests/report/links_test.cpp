@@ -12,11 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 using Rows = std::vector<std::vector<std::wstring>>;
 
-Rows StoredRows(const fs::path& file, const std::wstring& pupil)
-{
-    return SheetRows(*ParseStrictly(ReadBytes(file)), pupil);
-}
-
 // The data folder's workbook reached through a link on the teacher's desktop, and through a linked data folder, by
 // two copies at once: both runs reach the real workbook, under one lock, and the links stay links.
 TEST_F(WorkbookTest, CopiesReachingTheWorkbookThroughLinksSaveIntoIt)

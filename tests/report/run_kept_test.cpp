@@ -18,11 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using Rows = std::vector<std::vector<std::wstring>>;
 
-Rows StoredRows(const fs::path& file, const std::wstring& pupil)
-{
-    return SheetRows(*ParseStrictly(ReadBytes(file)), pupil);
-}
-
 // A save that moved the damaged workbook aside and then could not write the new one (the disk full) leaves no
 // workbook at all; the next save still writes the other pupils' sheets and every earlier row.
 TEST_F(WorkbookTest, AWorkbookDamagedAndThenNotWrittenKeepsEverythingForTheNextSave)

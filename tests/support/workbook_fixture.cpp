@@ -163,3 +163,8 @@ std::vector<std::vector<std::wstring>> SheetTypes(const DOMDocument& document, c
 {
     return SheetCells(document, sheet, true);
 }
+
+std::vector<std::vector<std::wstring>> StoredRows(const std::filesystem::path& file, const std::wstring& sheet)
+{
+    return SheetRows(*ParseStrictly(ReadBytes(file)), sheet);
+}

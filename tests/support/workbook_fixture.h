@@ -38,6 +38,8 @@ report::DocumentPtr ParseStrictly(const std::string& bytes);
 
 // Data texts of each Row of the named worksheet, in document order.
 std::vector<std::vector<std::wstring>> SheetRows(const xercesc::DOMDocument& document, const std::wstring& sheet);
+// The same, of the named worksheet of the workbook stored in file.
+std::vector<std::vector<std::wstring>> StoredRows(const std::filesystem::path& file, const std::wstring& sheet);
 // The ss:Type of each Data cell of each Row, in the same shape.
 std::vector<std::vector<std::wstring>> SheetTypes(const xercesc::DOMDocument& document, const std::wstring& sheet);
 std::vector<std::wstring> SheetNames(const xercesc::DOMDocument& document);
