@@ -19,26 +19,25 @@ int RunExercise()
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     } catch (...) {
-        std::fprintf(stderr, "The program could not start (%s)\n", platform::DescribeCurrentException().c_str());
+        platform::KeepFault();
+        std::fprintf(stderr, "The program could not start (%s)\n", platform::TakeFault().c_str());
         return 1;
     }
     platform::SetTerminationTarget(g_main_window_handle);
     // A lost display ends the process inside the loop; the report is saved as after an orderly close.
     platform::SetDisplayLossSave([app] { app->SaveReport(); });
-    std::string fault;
     try {
         app->ShowStartScreen();
         IMWindow::Run(app->GetMainWindow());
     } catch (...) {
-        // Whatever a handler let escape, the pupil's run is still saved below.
-        fault = platform::DescribeCurrentException();
+        // Whatever a handler let escape, the pupil's run is still saved below. A fault on another thread that came
+        // first, and mostly caused this one, keeps its name.
+        platform::KeepFault();
     }
     platform::SetDisplayLossSave(nullptr);
     App::Release();
     // A fault on another thread closed the window as a termination signal would; the sound threads are gone now.
-    const std::string elsewhere = platform::TakeThreadFault();
-    if (fault.empty())
-        fault = elsewhere;
+    const std::string fault = platform::TakeFault();
     if (fault.empty())
         return 0;
     std::fprintf(stderr, "The program stopped on an unexpected error (%s)\n", fault.c_str());

@@ -1,7 +1,9 @@
 // What a run leaves in the statistics workbook: the rows of a played game in order, a second Start, a nameless
 // Start, a program ended from outside or by an escaped exception, and a data folder that cannot be used.
+#include <atomic>
 #include <chrono>
 #include <csignal>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -13,11 +15,13 @@
 #include <xercesc/dom/DOMException.hpp>
 
 #include "app/core/program.h"
+#include "engine/resources/resource_manager.h"
 #include "game/tumbil.h"
 #include "platform/sound/sound_probes.h"
 #include "platform/system/termination.h"
 #include "platform/testing/debug_capture.h"
 #include "platform/text/utf8.h"
+#include "platform/threads/sync.h"
 #include "report/workbook_file.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/child_process.h"
@@ -120,6 +124,8 @@ protected:
         ASSERT_EQ(rows.size(), 1u) << fault;
         EXPECT_EQ(rows[0][0], L"Время начала работы с упражнением");
     }
+
+    std::function<void()> touch_;
 
     void MoveTo(MazeCell c) { input_.MoveTo(200 + 20 * c.x + 10, 100 + 20 * c.y + 10); }
     void DrawRoute()
@@ -292,7 +298,8 @@ TEST_F(WorkbookRunTest, AnExceptionOutOfAHandlerStillSavesTheRunAndEndsWithOneLi
     }
 }
 
-// The mix breaks once on the thread that streams the instruction F1 repeats: nothing on the main thread throws.
+// The mix breaks on the thread that streams a jingle and stays broken: the main thread, touching the sound before
+// it takes the close that thread asked for, meets the consequence. The line names the fault that came first.
 TEST_F(WorkbookRunTest, AnExceptionOnTheSoundThreadStillSavesTheRunAndEndsWithOneLine)
 {
     App::Release();
@@ -300,13 +307,26 @@ TEST_F(WorkbookRunTest, AnExceptionOnTheSoundThreadStillSavesTheRunAndEndsWithOn
     ChildProgram program = StartProgram([this] {
         input_.At(10, [this] { input_.Type(L"Маша\r"); });
         input_.At(50, [this] { input_.KeyDown(VK_ESCAPE); });
-        input_.At(150, [this] {
-            platform::SetMixTap([main = std::this_thread::get_id(), broke = false](const int16_t*, int) mutable {
-                if (std::this_thread::get_id() != main && !std::exchange(broke, true))
+        auto broke = std::make_shared<std::atomic<bool>>(false);
+        input_.At(150, [broke] {
+            platform::SetMixTap([main = std::this_thread::get_id(), broke](const int16_t*, int) {
+                if (std::this_thread::get_id() != main && !broke->exchange(true))
                     throw std::runtime_error("the mix broke");
+                if (*broke)
+                    throw std::logic_error("the mix is still broken");
             });
-            input_.KeyDown(VK_F1);
+            IMResourceManager::Instance()->Play(
+                IMResourceManager::Instance()->CreateVoiceFromResource(L"14465"), false);
         });
+        // Each millisecond once the streaming threads have had their pass, so before any message they posted.
+        touch_ = [this, broke] {
+            platform::Settle();
+            if (*broke)
+                IMResourceManager::Instance()->Play(
+                    IMResourceManager::Instance()->CreateVoiceFromResource(L"14466"), false);
+            input_.At(1, touch_);
+        };
+        input_.At(151, touch_);
     });
     ASSERT_TRUE(program.started);
     ExpectSavedAfterFault(program, L"Маша", "std::runtime_error: the mix broke");
