@@ -17,6 +17,8 @@
 #include "app/core/program.h"
 #include "engine/resources/resource_manager.h"
 #include "game/tumbil.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/sdl/display_check.h"
 #include "platform/sound/sound_probes.h"
 #include "platform/system/termination.h"
 #include "platform/testing/debug_capture.h"
@@ -32,8 +34,8 @@ namespace {
 namespace fs = std::filesystem;
 using Cells = std::vector<std::wstring>;
 
-// The program as main runs it, in a forked child on the headless window: the termination signals blocked first and
-// routed, then the exercise, driven by the steps queued in the child. The child's standard error is kept in a pipe.
+// The program as main runs it, in a forked child on the headless window: its start (with no display to check),
+// then the exercise, driven by the steps queued in the child. The child's standard error is kept in a pipe.
 struct ChildProgram {
     pid_t pid = -1;
     bool started = false; // the queued steps have run and the loop went on
@@ -89,8 +91,7 @@ protected:
             close(ready[0]);
             close(errors[0]);
             dup2(errors[1], STDERR_FILENO);
-            platform::BlockTerminationSignals();
-            platform::RouteTerminationSignals();
+            platform::StartBeforeThreads([] { return true; });
             queue_steps();
             input_.At(100, [&] {
                 const char byte = 1;
@@ -330,6 +331,36 @@ TEST_F(WorkbookRunTest, AnExceptionOnTheSoundThreadStillSavesTheRunAndEndsWithOn
     });
     ASSERT_TRUE(program.started);
     ExpectSavedAfterFault(program, L"Маша", "std::runtime_error: the mix broke");
+}
+
+// Whatever its type: a window back end that throws what is no standard exception, as the program starts.
+TEST_F(WorkbookRunTest, AnExceptionOutOfTheApplicationsCreationEndsWithStatusOneAndOneLine)
+{
+    App::Release();
+    app_ = nullptr;
+    struct NoWindowHere { };
+    struct RefusingBackend : platform::HeadlessBackend {
+        bool CreateNative(HWND, const std::wstring&, DWORD, POINT, SIZE) override { throw NoWindowHere {}; }
+    };
+    int errors[2];
+    ASSERT_EQ(pipe(errors), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(errors[0]);
+        dup2(errors[1], STDERR_FILENO);
+        platform::InstallWindowBackend(std::make_unique<RefusingBackend>());
+        []() noexcept { _exit(RunExercise()); }();
+    }
+    close(errors[1]);
+    ChildProgram program;
+    program.errors = errors[0];
+    const std::optional<int> status = testing_support::WaitForChild(child);
+    ASSERT_TRUE(status.has_value());
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+    EXPECT_EQ(WEXITSTATUS(*status), 1);
+    const std::string text = program.ErrorText();
+    EXPECT_EQ(Count(text, "\n"), 1u) << text;
+    EXPECT_EQ(Count(text, "NoWindowHere"), 1u) << text;
 }
 
 // A data folder under a plain file cannot be made: the workbook goes to the working directory, and the line says
