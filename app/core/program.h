@@ -10,7 +10,8 @@ inline constexpr const wchar_t* kExerciseCaption = L"04271 Игра «Тумби
 // could not be started (whatever was thrown), or when an exception of any type escaped a handler or the loop, or
 // escaped a thread the loop does not run (sound streaming, the audio device's callback): such a thread reports it
 // through platform::ReportThreadFault, which closes the window as a termination signal would. In each of these
-// the report is saved as after an orderly close, and the line names the exception. 1 also when the last save could
-// not store a run in the workbook: a line says where its rows were written instead. A display lost mid-run saves
-// the report and ends the process from inside the loop with platform::kDisplayLostStatus.
+// the report is saved as after an orderly close, and the line names the first exception (a later one is mostly
+// its consequence). 1 also when the last save could not store a run in the workbook: a line says where its rows
+// were written instead. A display lost mid-run saves the report and ends the process from inside the loop with
+// platform::kDisplayLostStatus.
 int RunExercise();

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include "platform/sdl/sdl_presenter.h"
+#include "platform/system/termination.h"
 
 namespace platform {
 namespace {
@@ -93,6 +94,16 @@ bool CheckDisplay()
         return true;
     std::fprintf(stderr, "%s\n", problem.c_str());
     return false;
+}
+
+bool StartBeforeThreads(const std::function<bool()>& check_display)
+{
+    BlockTerminationSignals();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (!check_display())
+        return false;
+    RouteTerminationSignals();
+    return true;
 }
 
 } // namespace platform

@@ -93,8 +93,11 @@ bool IsSoftwareRasteriser(const char* gl_renderer)
 
 GpuVerdict ProbeGpuBeforeVideo()
 {
-    if (!HasGraphicsDevice())
-        return GpuVerdict::Software;
+    return HasGraphicsDevice() ? ProbeGpuInChild() : GpuVerdict::Software;
+}
+
+GpuVerdict ProbeGpuInChild()
+{
     int fds[2];
     if (!ProcessIsSingleThreaded() || pipe2(fds, O_CLOEXEC) != 0)
         return GpuVerdict::Unknown;

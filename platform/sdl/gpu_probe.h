@@ -17,6 +17,9 @@ enum class GpuVerdict {
 // process that starts SDL's video and renderer, when this process is still single-threaded (a fork of a threaded
 // process could deadlock); Unknown else.
 GpuVerdict ProbeGpuBeforeVideo();
+// The child process's answer alone, asked whatever devices the machine has; Unknown when this process has more
+// than one thread.
+GpuVerdict ProbeGpuInChild();
 
 // Whether the process has a single thread, so that the probe may fork.
 bool ProcessIsSingleThreaded();

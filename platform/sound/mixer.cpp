@@ -1,6 +1,7 @@
 #include "platform/sound/mixer.h"
 
 #include <algorithm>
+#include <exception>
 
 #include <SDL2/SDL_audio.h>
 
@@ -65,15 +66,25 @@ void Mixer::Play(Voice* voice, bool looping)
     voice->looping = looping;
 }
 
+// A fault in the mix must not leave the ring sounding while the program closes.
 void Mixer::Stop(Voice* voice)
 {
-    Pump();
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!voice->playing)
-        return;
-    // Resume later from what was heard, not from what the stream had already taken.
-    Restart(*voice, PlayPosition(*voice));
-    voice->playing = false;
+    std::exception_ptr unmixed;
+    try {
+        Pump();
+    } catch (...) {
+        unmixed = std::current_exception();
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (voice->playing) {
+            // Resume later from what was heard, not from what the stream had already taken.
+            Restart(*voice, PlayPosition(*voice));
+            voice->playing = false;
+        }
+    }
+    if (unmixed)
+        std::rethrow_exception(unmixed);
 }
 
 void Mixer::SetPosition(Voice* voice, DWORD position)

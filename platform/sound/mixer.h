@@ -49,6 +49,7 @@ public:
     void RemoveVoice(Voice* voice);
 
     void Play(Voice* voice, bool looping);
+    // Stops the ring even when bringing the mix up to date first throws; the exception is passed on after.
     void Stop(Voice* voice);
     void SetPosition(Voice* voice, DWORD position);
     void GetPositions(Voice* voice, DWORD* play, DWORD* write);

@@ -61,7 +61,7 @@ void SetTerminationTarget(HWND hwnd)
     g_target = hwnd;
 }
 
-bool RequestClose()
+bool RequestClose() noexcept
 {
     const HWND target = g_target;
     if (!target)

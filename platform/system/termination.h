@@ -17,6 +17,6 @@ void RouteTerminationSignals();
 // finishes). While none was ever set, a signal ends the process at once with code 0: nothing could be lost yet.
 void SetTerminationTarget(HWND hwnd);
 // Posts WM_CLOSE to that window, as a signal does; false while none was ever set.
-bool RequestClose();
+bool RequestClose() noexcept;
 
 } // namespace platform

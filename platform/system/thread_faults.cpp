@@ -14,20 +14,31 @@
 namespace platform {
 namespace {
 
+struct KeptFault {
+    bool kept = false;
+    std::string description;
+    // Only when the description could not be made: the type alone, which needs no memory to keep.
+    const std::type_info* type = nullptr;
+};
+
 std::mutex g_mutex;
-std::string g_fault;
+KeptFault g_fault;
 
-} // namespace
-
-std::string DescribeCurrentException()
+std::string TypeName(const std::type_info* type)
 {
-    const std::type_info* type = abi::__cxa_current_exception_type();
     if (!type)
         return "unknown";
     int status = 0;
     const std::unique_ptr<char, void (*)(void*)> readable(
         abi::__cxa_demangle(type->name(), nullptr, nullptr, &status), std::free);
-    std::string text = readable ? readable.get() : type->name();
+    return readable ? readable.get() : type->name();
+}
+
+} // namespace
+
+std::string DescribeCurrentException()
+{
+    std::string text = TypeName(abi::__cxa_current_exception_type());
     try {
         throw;
     } catch (const std::exception& e) {
@@ -37,22 +48,35 @@ std::string DescribeCurrentException()
     return text;
 }
 
-void ReportThreadFault()
+void KeepFault() noexcept
 {
-    std::string description = DescribeCurrentException();
-    {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        if (!g_fault.empty())
-            return;
-        g_fault = std::move(description);
+    KeptFault fault { true, {}, abi::__cxa_current_exception_type() };
+    try {
+        fault.description = DescribeCurrentException();
+        fault.type = nullptr;
+    } catch (...) {
     }
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (!g_fault.kept)
+        g_fault = std::move(fault);
+}
+
+void ReportThreadFault() noexcept
+{
+    KeepFault();
     RequestClose();
 }
 
-std::string TakeThreadFault()
+std::string TakeFault()
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return std::exchange(g_fault, std::string());
+    KeptFault fault;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        fault = std::exchange(g_fault, KeptFault {});
+    }
+    if (fault.kept && fault.description.empty())
+        return TypeName(fault.type);
+    return std::move(fault.description);
 }
 
 } // namespace platform

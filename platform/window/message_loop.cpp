@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 #include "platform/time/clock.h"
 #include "platform/window/window_backend.h"
@@ -134,10 +135,16 @@ LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM, LPARAM)
     return 0;
 }
 
+// Threads that report a fault post from inside their catch blocks, where nothing may be thrown.
 BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    if (!platform::TheMessageQueue().Post(platform::MakeMessage(hwnd, message, wparam, lparam))) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    try {
+        if (!platform::TheMessageQueue().Post(platform::MakeMessage(hwnd, message, wparam, lparam))) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
     return TRUE;

@@ -106,7 +106,8 @@ BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageW(const MSG* msg);
 // WM_CLOSE destroys the window; WM_PAINT marks it painted; everything else is ignored.
 LRESULT DefWindowProcW(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-// Any thread; never blocks. FALSE when the window is gone. A null hwnd posts to the queue itself.
+// Any thread; never blocks or throws. FALSE when the window is gone or the queue has no memory left. A null hwnd
+// posts to the queue itself.
 BOOL PostMessageW(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 void PostQuitMessage(int exit_code);
 // Only the queue can be waited on (count must be 0; handles are never read). Returns WAIT_OBJECT_0 + count as

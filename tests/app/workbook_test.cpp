@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -14,11 +15,15 @@
 #include <xercesc/dom/DOMException.hpp>
 
 #include "app/core/program.h"
+#include "engine/resources/resource_manager.h"
 #include "game/tumbil.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/sdl/display_check.h"
 #include "platform/sound/sound_probes.h"
 #include "platform/system/termination.h"
 #include "platform/testing/debug_capture.h"
 #include "platform/text/utf8.h"
+#include "platform/threads/sync.h"
 #include "report/workbook_file.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/child_process.h"
@@ -29,8 +34,8 @@ namespace {
 namespace fs = std::filesystem;
 using Cells = std::vector<std::wstring>;
 
-// The program as main runs it, in a forked child on the headless window: the termination signals blocked first and
-// routed, then the exercise, driven by the steps queued in the child. The child's standard error is kept in a pipe.
+// The program as main runs it, in a forked child on the headless window: its start (with no display to check),
+// then the exercise, driven by the steps queued in the child. The child's standard error is kept in a pipe.
 struct ChildProgram {
     pid_t pid = -1;
     bool started = false; // the queued steps have run and the loop went on
@@ -86,8 +91,7 @@ protected:
             close(ready[0]);
             close(errors[0]);
             dup2(errors[1], STDERR_FILENO);
-            platform::BlockTerminationSignals();
-            platform::RouteTerminationSignals();
+            platform::StartBeforeThreads([] { return true; });
             queue_steps();
             input_.At(100, [&] {
                 const char byte = 1;
@@ -121,6 +125,8 @@ protected:
         ASSERT_EQ(rows.size(), 1u) << fault;
         EXPECT_EQ(rows[0][0], L"Время начала работы с упражнением");
     }
+
+    std::function<void()> touch_;
 
     void MoveTo(MazeCell c) { input_.MoveTo(200 + 20 * c.x + 10, 100 + 20 * c.y + 10); }
     void DrawRoute()
@@ -351,7 +357,8 @@ TEST_F(WorkbookRunTest, AnExceptionOutOfAHandlerStillSavesTheRunAndEndsWithOneLi
     }
 }
 
-// The mix breaks once on the thread that streams the instruction F1 repeats: nothing on the main thread throws.
+// The mix breaks on the thread that streams a jingle and stays broken: the main thread, touching the sound before
+// it takes the close that thread asked for, meets the consequence. The line names the fault that came first.
 TEST_F(WorkbookRunTest, AnExceptionOnTheSoundThreadStillSavesTheRunAndEndsWithOneLine)
 {
     App::Release();
@@ -359,16 +366,59 @@ TEST_F(WorkbookRunTest, AnExceptionOnTheSoundThreadStillSavesTheRunAndEndsWithOn
     ChildProgram program = StartProgram([this] {
         input_.At(10, [this] { input_.Type(L"Маша\r"); });
         input_.At(50, [this] { input_.KeyDown(VK_ESCAPE); });
-        input_.At(150, [this] {
-            platform::SetMixTap([main = std::this_thread::get_id(), broke = false](const int16_t*, int) mutable {
-                if (std::this_thread::get_id() != main && !std::exchange(broke, true))
+        auto broke = std::make_shared<std::atomic<bool>>(false);
+        input_.At(150, [broke] {
+            platform::SetMixTap([main = std::this_thread::get_id(), broke](const int16_t*, int) {
+                if (std::this_thread::get_id() != main && !broke->exchange(true))
                     throw std::runtime_error("the mix broke");
+                if (*broke)
+                    throw std::logic_error("the mix is still broken");
             });
-            input_.KeyDown(VK_F1);
+            IMResourceManager::Instance()->Play(
+                IMResourceManager::Instance()->CreateVoiceFromResource(L"14465"), false);
         });
+        // Each millisecond once the streaming threads have had their pass, so before any message they posted.
+        touch_ = [this, broke] {
+            platform::Settle();
+            if (*broke)
+                IMResourceManager::Instance()->Play(
+                    IMResourceManager::Instance()->CreateVoiceFromResource(L"14466"), false);
+            input_.At(1, touch_);
+        };
+        input_.At(151, touch_);
     });
     ASSERT_TRUE(program.started);
     ExpectSavedAfterFault(program, L"Маша", "std::runtime_error: the mix broke");
+}
+
+// Whatever its type: a window back end that throws what is no standard exception, as the program starts.
+TEST_F(WorkbookRunTest, AnExceptionOutOfTheApplicationsCreationEndsWithStatusOneAndOneLine)
+{
+    App::Release();
+    app_ = nullptr;
+    struct NoWindowHere { };
+    struct RefusingBackend : platform::HeadlessBackend {
+        bool CreateNative(HWND, const std::wstring&, DWORD, POINT, SIZE) override { throw NoWindowHere {}; }
+    };
+    int errors[2];
+    ASSERT_EQ(pipe(errors), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(errors[0]);
+        dup2(errors[1], STDERR_FILENO);
+        platform::InstallWindowBackend(std::make_unique<RefusingBackend>());
+        []() noexcept { _exit(RunExercise()); }();
+    }
+    close(errors[1]);
+    ChildProgram program;
+    program.errors = errors[0];
+    const std::optional<int> status = testing_support::WaitForChild(child);
+    ASSERT_TRUE(status.has_value());
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+    EXPECT_EQ(WEXITSTATUS(*status), 1);
+    const std::string text = program.ErrorText();
+    EXPECT_EQ(Count(text, "\n"), 1u) << text;
+    EXPECT_EQ(Count(text, "NoWindowHere"), 1u) << text;
 }
 
 // A data folder under a plain file cannot be made: the workbook goes to the working directory, and the line says

@@ -82,7 +82,7 @@ void FreshProcessState::Reset()
     platform::headless::ResetDeviceFaults();
     platform::headless::RecordStateCalls(false);
     // A fault an earlier test left on another thread is not this test's.
-    platform::TakeThreadFault();
+    platform::TakeFault();
 }
 
 void FreshProcessState::OnTestStart(const testing::TestInfo& test)

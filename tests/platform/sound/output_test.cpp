@@ -112,7 +112,7 @@ platform::MixTap BreakAfterLoudBlocks(int passed)
 std::string AwaitThreadFault()
 {
     std::string fault;
-    testing_support::WaitUntil([&] { return !(fault = platform::TakeThreadFault()).empty(); });
+    testing_support::WaitUntil([&] { return !(fault = platform::TakeFault()).empty(); });
     return fault;
 }
 

@@ -1,6 +1,8 @@
 // Voices played through the main window's loop on the headless back end and the null output, under a test clock.
 // Every millisecond of the loop waits for the streaming threads to finish their pass, so runs are repeatable.
 #include <list>
+#include <stdexcept>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,9 @@
 #include "platform/headless/headless_input.h"
 #include "platform/headless/headless_presenter.h"
 #include "platform/resources/resources.h"
+#include "platform/sound/sound_probes.h"
+#include "platform/sound/wave_format.h"
+#include "platform/system/thread_faults.h"
 #include "platform/testing/audio_test.h"
 #include "platform/testing/debug_capture.h"
 #include "platform/testing/test_clock.h"
@@ -312,6 +317,53 @@ TEST_F(Voices, AVoiceStoppedAtOnceStaysSilent)
     RunFor(1500);
     sound.Stop(quiet);
     EXPECT_EQ(Loud(capture.Samples()).first, SIZE_MAX);
+}
+
+} // namespace
+
+namespace {
+
+// A fault in the mix that stays on the voice's streaming thread: it meets the thread's stop too. The mix goes on
+// elsewhere, as a device pulls it, and what it gives from the fault on is kept.
+TEST_F(Voices, AVoiceWhoseStreamingThreadFaultsFallsSilent)
+{
+    CSoundSystem& sound = Open();
+    const DWORD id = Memory(sound, L"short", kShort);
+    // The tap runs under the probes' lock, so its state needs no lock of its own.
+    auto after_fault = std::make_shared<std::vector<int16_t>>();
+    platform::SetMixTap([main = std::this_thread::get_id(), broken = std::thread::id(), after_fault](
+                            const int16_t* samples, int frames) mutable {
+        const bool loud = Loud(std::vector<int16_t>(samples, samples + 2 * frames)).first != SIZE_MAX;
+        if (std::this_thread::get_id() != main
+            && (std::this_thread::get_id() == broken || (loud && broken == std::thread::id()))) {
+            broken = std::this_thread::get_id();
+            throw std::runtime_error("the stream broke");
+        }
+        if (broken != std::thread::id())
+            after_fault->insert(after_fault->end(), samples, samples + 2 * frames);
+    });
+    // Any buffer's status, read on the main thread every millisecond, mixes what is due there.
+    WAVEFORMATEX format = platform::PcmFormat(44100, 2);
+    DSBUFFERDESC desc;
+    desc.dwSize = 36;
+    desc.dwBufferBytes = 4410 * 4;
+    desc.lpwfxFormat = &format;
+    IDirectSoundBuffer* puller = nullptr;
+    ASSERT_EQ(sound.GetSoundDevice()->CreateSoundBuffer(&desc, &puller, nullptr), DS_OK);
+    std::function<void()> pull = [&] {
+        DWORD status = 0;
+        puller->GetStatus(&status);
+        input_.At(1, pull);
+    };
+    input_.At(0, pull);
+    sound.Play(id, true);
+    RunFor(2000);
+    platform::SetMixTap(nullptr);
+    puller->Release();
+    EXPECT_EQ(platform::TakeFault(), "std::runtime_error: the stream broke");
+    EXPECT_FALSE(sound.FindVoice(id)->IsPlaying());
+    EXPECT_GT(after_fault->size(), 2u * 44100);
+    EXPECT_EQ(Loud(*after_fault).first, SIZE_MAX);
 }
 
 } // namespace
