@@ -53,6 +53,8 @@ TEST_F(WorkbookTest, AFifoAsTheLockFileIsReportedWithoutWaiting)
         if (lock.Held() || !lock.Error().starts_with("lock file \"")
             || !lock.Error().ends_with(".report.lock\": not a regular file (a FIFO)"))
             return "lock: " + lock.Error();
+        if (!IMReport::Open(Wide(file), L"Боря"))
+            return "no report at a Start";
         platform::DebugCapture capture;
         if (report->Save(L""))
             return "saved";
