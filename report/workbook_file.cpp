@@ -47,6 +47,30 @@ std::string ErrnoText(const char* step)
     return std::string(step) + ": " + std::strerror(errno);
 }
 
+// What a file that is not a regular one is, for a person: "not a regular file (a FIFO)".
+std::string NotRegularText(mode_t mode)
+{
+    const char* kind = S_ISFIFO(mode) ? "a FIFO"
+        : S_ISCHR(mode)               ? "a character device"
+        : S_ISBLK(mode)               ? "a block device"
+        : S_ISSOCK(mode)              ? "a socket"
+        : S_ISDIR(mode)               ? "a folder"
+        : S_ISLNK(mode)               ? "a symbolic link"
+                                      : "of an unknown kind";
+    return std::string("not a regular file (") + kind + ")";
+}
+
+// After an open of path failed: what the name leads to when that is neither a regular file nor a folder (a socket
+// cannot be opened at all, a link not followed gives ELOOP), empty otherwise.
+std::string NotRegularAt(const std::string& path, bool followLink)
+{
+    struct stat named;
+    const int found = followLink ? ::stat(path.c_str(), &named) : ::lstat(path.c_str(), &named);
+    if (found == 0 && !S_ISREG(named.st_mode) && !S_ISDIR(named.st_mode))
+        return NotRegularText(named.st_mode);
+    return {};
+}
+
 std::string FolderOf(const std::string& path)
 {
     auto slash = path.rfind('/');
@@ -86,9 +110,16 @@ bool WriteAll(int fd, std::string_view bytes)
 constexpr std::string_view kTemporaryPrefix = ".report-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 
+// Other accounts may write the folder, so they share what is saved in it.
+bool SharedFolder(const std::string& path)
+{
+    struct stat folder;
+    return ::stat(FolderOf(path).c_str(), &folder) == 0 && (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
 // A fresh file beside the target, named kTemporaryPrefix + pid + "-" + n + kTemporarySuffix and locked for as
 // long as it is open, so that no other save takes it for a leftover. It takes the target's permissions when the
-// target exists.
+// target exists; a new one in a shared folder is readable by everyone whatever this account's mask.
 int CreateTemporary(const std::string& target, std::string& name)
 {
     static std::atomic<unsigned> counter = 0;
@@ -99,8 +130,12 @@ int CreateTemporary(const std::string& target, std::string& name)
         if (fd >= 0) {
             ::flock(fd, LOCK_EX | LOCK_NB);
             struct stat st;
-            if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-                ::fchmod(fd, st.st_mode & 07777);
+            if (::stat(target.c_str(), &st) == 0) {
+                if (S_ISREG(st.st_mode))
+                    ::fchmod(fd, st.st_mode & 07777);
+            } else if (SharedFolder(target) && ::fstat(fd, &st) == 0) {
+                ::fchmod(fd, (st.st_mode & 07777) | S_IRUSR | S_IRGRP | S_IROTH);
+            }
             return fd;
         }
         if (errno != EEXIST)
@@ -202,20 +237,33 @@ void RemoveLeftoverTemporaries(const std::string& path)
 FileContents ReadWholeFile(const std::string& path)
 {
     FileContents contents;
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
+    // Opened without waiting, and checked on the descriptor: a FIFO under the name would block the open until a
+    // writer came, and a name checked before the open can be swapped in between.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return contents;
-        contents.status = ReadStatus::Failed;
-        contents.error = ErrnoText("stat");
+        contents.error = ErrnoText("open");
+        std::string notRegular = NotRegularAt(path, true);
+        contents.status = notRegular.empty() ? ReadStatus::Failed : ReadStatus::NotRegular;
+        if (!notRegular.empty())
+            contents.error = std::move(notRegular);
         return contents;
     }
-    if (!S_ISREG(st.st_mode))
-        return contents;
     contents.status = ReadStatus::Failed;
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        contents.error = ErrnoText("open");
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0) {
+        contents.error = ErrnoText("fstat");
+        return contents;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        contents.status = ReadStatus::NotRegular;
+        contents.error = NotRegularText(st.st_mode);
+        return contents;
+    }
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        contents.error = ErrnoText("fcntl");
         return contents;
     }
     contents.bytes.reserve(static_cast<size_t>(st.st_size));
@@ -268,6 +316,13 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& e
         ok = false;
         error = ErrnoText("fsync");
     }
+    // Checked at the last moment, under the caller's lock: a FIFO, a device or a link is never replaced by a plain
+    // file.
+    struct stat named;
+    if (ok && ::lstat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+        ok = false;
+        error = "\"" + path + "\" is " + NotRegularText(named.st_mode);
+    }
     // Renamed while still open and locked, so no other save takes it for a leftover in between.
     if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
         ok = false;
@@ -283,14 +338,16 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& e
 namespace {
 
 // The lock file under name, made when there is none. An existing one is opened without O_CREAT: in a folder
-// where only owners may remove files, the system refuses O_CREAT on another account's file.
+// where only owners may remove files, the system refuses O_CREAT on another account's file. Opened without
+// waiting, since a FIFO under the name would block the open.
 int OpenLockFile(const std::string& name)
 {
+    constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     for (;;) {
-        int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        int fd = ::open(name.c_str(), kFlags);
         if (fd >= 0 || errno != ENOENT)
             return fd;
-        fd = ::open(name.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        fd = ::open(name.c_str(), kFlags | O_CREAT | O_EXCL, 0644);
         if (fd >= 0) {
             // Whatever this account's mask, copies run by other accounts must open it too.
             ::fchmod(fd, 0644);
@@ -310,15 +367,25 @@ WorkbookLock::WorkbookLock(const std::string& path, std::chrono::milliseconds wa
     for (;;) {
         Descriptor fd(OpenLockFile(name_));
         if (fd.get() < 0) {
+            const std::string why = std::strerror(errno), notRegular = NotRegularAt(name_, false);
+            error_ = "lock file \"" + name_ + "\": " + (notRegular.empty() ? why : notRegular);
+            return;
+        }
+        // A folder takes the lock as well as a file does; a FIFO or a device is nobody's lock file.
+        struct stat held;
+        if (::fstat(fd.get(), &held) != 0) {
             error_ = "lock file \"" + name_ + "\": " + std::strerror(errno);
+            return;
+        }
+        if (!S_ISREG(held.st_mode) && !S_ISDIR(held.st_mode)) {
+            error_ = "lock file \"" + name_ + "\": " + NotRegularText(held.st_mode);
             return;
         }
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
             // The copy that held it before may have removed the file in between: only the file under the name
             // counts.
-            struct stat held, named;
-            if (::fstat(fd.get(), &held) == 0 && ::stat(name_.c_str(), &named) == 0 && held.st_dev == named.st_dev
-                && held.st_ino == named.st_ino) {
+            struct stat named;
+            if (::stat(name_.c_str(), &named) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
                 fd_ = fd.release();
                 return;
             }

@@ -8,16 +8,18 @@
 
 namespace report {
 
-enum class ReadStatus { Missing, Read, Failed };
+// NotRegular: the name leads to something else than a regular file (a FIFO, a device, a socket, a folder).
+enum class ReadStatus { Missing, Read, Failed, NotRegular };
 
 struct FileContents {
     ReadStatus status = ReadStatus::Missing;
     std::string bytes;
-    std::string error; // why the read failed
+    std::string error; // why the read failed; for NotRegular what the name leads to: "not a regular file (a FIFO)"
 };
 
-// Anything that is not a regular file (nothing at all, a folder) counts as missing. Throws std::bad_alloc when
-// memory runs out; the descriptor is closed all the same.
+// Nothing under the name (or a folder on the way that is a file) counts as missing. Never waits: the file is opened
+// without blocking and checked on the descriptor. Throws std::bad_alloc when memory runs out; the descriptor is
+// closed all the same.
 FileContents ReadWholeFile(const std::string& path);
 
 // The file path leads to: symbolic links followed, also one that leads to no file yet (to the file it would
@@ -27,7 +29,8 @@ std::string RealPath(const std::string& path);
 
 // Writes bytes to a new file in path's folder, flushes it to disk and renames it over path. On failure path is
 // untouched, no temporary file is left behind, and error says why. Leftovers of saves that were killed are
-// removed first.
+// removed first. Whatever is at path must be a regular file or nothing: a FIFO, a device, a folder or a link there
+// is never replaced. A new file in a folder other accounts may write is made readable by everyone.
 bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& error);
 
 // Removes the temporary files that saves into path's folder left behind when their process was killed. A file whose
@@ -41,7 +44,8 @@ void RemoveLeftoverTemporaries(const std::string& path);
 class WorkbookLock {
 public:
     // Waits up to wait for a copy that holds the lock. Held() says whether it was had, Error() why not: another
-    // copy holding it, or the lock file's own fault.
+    // copy holding it, or the lock file's own fault. A lock file that is neither a regular file nor a folder (a
+    // FIFO, a device, a socket, a link) is not waited on: Error() says what it is.
     WorkbookLock(const std::string& path, std::chrono::milliseconds wait);
     ~WorkbookLock();
 

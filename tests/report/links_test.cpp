@@ -40,8 +40,29 @@ TEST_F(WorkbookTest, CopiesReachingTheWorkbookThroughLinksSaveIntoIt)
     EXPECT_EQ(StoredRows(real, L"Боря"), (Rows { { L"Запуск", L"1" } }));
 }
 
-// Save As to a path that is the workbook: the rows go into the workbook once, also under a second name typed, under its lock, merged with what
-// another copy saved, and a link named is left a link.
+// A link on the desktop to a link to the workbook: the save reaches the file at the end of the chain, and both
+// links stay links.
+TEST_F(WorkbookTest, AChainOfLinksLeadsToTheWorkbook)
+{
+    fs::create_directory(folder_ / "data");
+    const auto real = folder_ / "data" / "book.xls";
+    RecordRun(real, L"Аня", L"Запуск", L"0");
+    fs::create_symlink("data/book.xls", folder_ / "middle.xls");
+    fs::create_symlink("middle.xls", folder_ / "desktop.xls");
+
+    auto report = IMReport::Open(Wide(folder_ / "desktop.xls"), L"Аня");
+    ASSERT_TRUE(report);
+    report->AddRow(L"Запуск", L"1", L"Number");
+    ASSERT_TRUE(report->Save(L""));
+
+    EXPECT_TRUE(fs::is_symlink(folder_ / "middle.xls"));
+    EXPECT_TRUE(fs::is_symlink(folder_ / "desktop.xls"));
+    EXPECT_EQ(FilesIn(folder_ / "data"), std::vector<fs::path> { "book.xls" });
+    EXPECT_EQ(StoredRows(real, L"Аня"), (Rows { { L"Запуск", L"0" }, { L"Запуск", L"1" } }));
+}
+
+// Save As to a path that is the workbook: the rows go into the workbook once (and under a second name typed), under
+// its lock, merged with what another copy saved, and a link named is left a link.
 TEST_F(WorkbookTest, SaveAsToAPathThatIsTheWorkbookIsItsOwnSave)
 {
     const auto file = folder_ / "book.xls";

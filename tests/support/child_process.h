@@ -1,6 +1,8 @@
 // Waiting for a forked child with a bound: a child that hangs is killed and the test fails instead of hanging.
 #pragma once
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -42,9 +44,12 @@ inline std::optional<char> ReadByteWithin(int fd, std::chrono::milliseconds limi
 }
 
 // Runs body in a forked child, under the account uid (group uid too) when one is given, which only root may ask
-// for. Gives what body returned, "" when all went well, or why the child did not end well.
-inline std::string RunInChild(const std::function<std::string()>& body, std::optional<uid_t> uid = {})
+// for. Gives what body returned, "" when all went well, or why the child did not end well. A child that has not
+// ended within limit is killed: its output is read with the same deadline, since a hung child keeps the pipe open.
+inline std::string RunInChild(const std::function<std::string()>& body, std::optional<uid_t> uid = {},
+    std::chrono::milliseconds limit = std::chrono::seconds(30))
 {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     int pipe[2];
     if (::pipe(pipe) != 0)
         return "no pipe";
@@ -61,12 +66,26 @@ inline std::string RunInChild(const std::function<std::string()>& body, std::opt
     }
     ::close(pipe[1]);
     std::string said;
-    char buffer[512];
-    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+    for (;;) {
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd p { pipe[0], POLLIN, 0 };
+        const int ready = ::poll(&p, 1, int(std::max<long long>(left.count(), 0)));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        char buffer[512];
+        const ssize_t got = ready == 1 ? ::read(pipe[0], buffer, sizeof buffer) : 0;
+        if (got <= 0)
+            break;
         said.append(buffer, size_t(got));
+    }
     ::close(pipe[0]);
-    const std::optional<int> status = WaitForChild(child);
-    if (!status || !WIFEXITED(*status) || WEXITSTATUS(*status) != 0)
+    const auto left
+        = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const std::optional<int> status = WaitForChild(child, std::max(left, std::chrono::milliseconds(0)));
+    if (!status)
+        return "the child did not end within " + std::to_string(limit.count()) + " ms: " + said;
+    if (!WIFEXITED(*status) || WEXITSTATUS(*status) != 0)
         return "the child did not end well: " + said;
     return said;
 }

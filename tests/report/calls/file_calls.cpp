@@ -59,6 +59,20 @@ void Record(const std::string& call, const std::string& path, const std::string&
     g_calls.push_back(call + " " + inside + (to.empty() ? "" : " " + Inside(to)));
 }
 
+// A path handed to a call relative to the folder descriptor, made absolute.
+std::string AbsoluteAt(int folder, const char* path)
+{
+    if (folder == AT_FDCWD || path[0] == '/')
+        return Absolute(path);
+    return (std::filesystem::path(PathOf(folder)) / path).lexically_normal().string();
+}
+
+// Only these opens pass a mode: O_TMPFILE holds the bits of O_DIRECTORY, which passes none.
+bool TakesMode(int flags)
+{
+    return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+}
+
 bool Watching()
 {
     std::lock_guard lock(g_mutex);
@@ -108,7 +122,7 @@ int open(const char* path, int flags, ...)
     static auto* real = Real<int(const char*, int, ...)>("open");
     va_list args;
     va_start(args, flags);
-    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, mode_t) : 0;
+    const mode_t mode = testing_support::TakesMode(flags) ? va_arg(args, mode_t) : 0;
     va_end(args);
     const int fd = real(path, flags, mode);
     RecordOpen(fd, flags);
@@ -122,7 +136,7 @@ int openat(int folder, const char* path, int flags, ...)
     static auto* real = Real<int(int, const char*, int, ...)>("openat");
     va_list args;
     va_start(args, flags);
-    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, mode_t) : 0;
+    const mode_t mode = testing_support::TakesMode(flags) ? va_arg(args, mode_t) : 0;
     va_end(args);
     const int fd = real(folder, path, flags, mode);
     RecordOpen(fd, flags);
@@ -156,6 +170,26 @@ int rename(const char* from, const char* to)
     const int result = real(from, to);
     if (result == 0 && Watching())
         Record("rename", testing_support::Absolute(from), testing_support::Absolute(to));
+    return result;
+}
+
+int unlink(const char* path)
+{
+    static auto* real = Real<int(const char*)>("unlink");
+    const std::string absolute = Watching() ? testing_support::Absolute(path) : std::string();
+    const int result = real(path);
+    if (result == 0 && !absolute.empty())
+        Record("unlink", absolute);
+    return result;
+}
+
+int unlinkat(int folder, const char* path, int flags)
+{
+    static auto* real = Real<int(int, const char*, int)>("unlinkat");
+    const std::string absolute = Watching() ? testing_support::AbsoluteAt(folder, path) : std::string();
+    const int result = real(folder, path, flags);
+    if (result == 0 && !absolute.empty())
+        Record("unlink", absolute);
     return result;
 }
 
