@@ -300,26 +300,41 @@ std::string RealPath(const std::string& path)
     return here.lexically_normal().string();
 }
 
+namespace {
+
+// A temporary file beside target holding bytes, flushed to disk and still open (and so locked); -1 with error
+// when it could not be made whole, and then no file is left behind.
+int WriteTemporary(const std::string& target, std::string_view bytes, std::string& temporary, std::string& error)
+{
+    Descriptor fd(CreateTemporary(target, temporary));
+    if (fd.get() < 0) {
+        error = ErrnoText("create");
+        return -1;
+    }
+    if (!WriteAll(fd.get(), bytes))
+        error = ErrnoText("write");
+    else if (::fsync(fd.get()) != 0)
+        error = ErrnoText("fsync");
+    else
+        return fd.release();
+    ::unlink(temporary.c_str());
+    return -1;
+}
+
+} // namespace
+
 bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& error)
 {
     RemoveLeftoverTemporaries(path);
     std::string temporary;
-    Descriptor fd(CreateTemporary(path, temporary));
-    if (fd.get() < 0) {
-        error = ErrnoText("create");
+    Descriptor fd(WriteTemporary(path, bytes, temporary, error));
+    if (fd.get() < 0)
         return false;
-    }
-    bool ok = WriteAll(fd.get(), bytes);
-    if (!ok)
-        error = ErrnoText("write");
-    if (ok && ::fsync(fd.get()) != 0) {
-        ok = false;
-        error = ErrnoText("fsync");
-    }
+    bool ok = true;
     // Checked at the last moment, under the caller's lock: a FIFO, a device or a link is never replaced by a plain
     // file.
     struct stat named;
-    if (ok && ::lstat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+    if (::lstat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
         ok = false;
         error = "\"" + path + "\" is " + NotRegularText(named.st_mode);
     }
@@ -435,31 +450,21 @@ bool WriteNewFile(const std::string& folder, const std::string& stem, const std:
 {
     const std::string base = folder + "/" + stem + "-" + TimeStamp();
     std::string temporary;
-    Descriptor fd(CreateTemporary(base + extension, temporary));
-    if (fd.get() < 0) {
-        error = ErrnoText("create");
+    Descriptor fd(WriteTemporary(base + extension, bytes, temporary, error));
+    if (fd.get() < 0)
         return false;
-    }
-    bool ok = WriteAll(fd.get(), bytes);
-    if (!ok)
-        error = ErrnoText("write");
-    if (ok && ::fsync(fd.get()) != 0) {
-        ok = false;
-        error = ErrnoText("fsync");
-    }
-    for (int n = 1; ok && n < 1000; ++n) {
+    error = "no free name";
+    for (int n = 1; n < 1000; ++n) {
         written = n == 1 ? base + extension : base + "-" + std::to_string(n) + extension;
         if (RenameNoReplace(temporary, written) == 0) {
             SyncFolder(written);
             return true;
         }
         if (errno != EEXIST) {
-            ok = false;
             error = ErrnoText("rename");
+            break;
         }
     }
-    if (ok)
-        error = "no free name";
     ::unlink(temporary.c_str());
     written.clear();
     return false;
