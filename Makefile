@@ -1,18 +1,28 @@
-# The two set-up commands: `make run` and `make test`. Both install what is missing first.
+# The two set-up commands: `make run` and `make test`. Both install what is missing first: `make run` only what the
+# program needs, `make test` also what the tests, benchmarks, fuzzing and the sanitizer builds need.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test bench assets clean check-sanitize check-asan check-tsan fuzz fuzz-corpus
+.PHONY: deps deps-program build build-program run test bench assets clean check-sanitize check-asan check-tsan fuzz \
+	fuzz-corpus
 
 deps:
 	bash scripts/install-deps.sh
 
+deps-program:
+	bash scripts/install-deps.sh --program
+
 build: deps
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja -DMAZE_BUILD_TESTS=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# A new build folder is configured without the tests; one that has them keeps them, and only the program is built.
+build-program: deps-program
+	cmake -S . -B $(BUILD) -G Ninja $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DMAZE_BUILD_TESTS=OFF) $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS) --target maze-exercise
+
+run: build-program
 	./$(BUILD)/app/maze-exercise
 
 test: build

@@ -1,21 +1,30 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the build, the program and the tests need, only when missing.
-# With --assets it also installs what the asset generators need (make assets).
+# Installs the Debian packages the project needs, only when missing.
+#   install-deps.sh             building and running the program, and the tests, benchmarks, fuzzing and sanitizer
+#                               builds (make test, make bench, make fuzz, make check-sanitize)
+#   install-deps.sh --program   only building and running the program (make run)
+#   install-deps.sh --assets    everything, and what the asset generators need (make assets)
 set -euo pipefail
 
-packages=(
+# Building and running the program.
+program_packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
-  # fuzz targets (libFuzzer comes with clang's runtime)
-  clang libclang-rt-14-dev zlib1g-dev
   # libraries the program calls
   libboost-dev libxerces-c-dev libpng-dev libjpeg62-turbo-dev
   libogg-dev libvorbis-dev libtheora-dev libagg-dev
-  # platform layer
+  # platform layer; the font the program asks for by name resolves to Liberation Sans
   libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev libcups2-dev libcairo2-dev
-  fonts-liberation fonts-dejavu-core
+  fonts-liberation
+)
+# What the tests, the benchmarks, fuzzing and the sanitizer builds add.
+check_packages=(
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzz targets (libFuzzer comes with clang's runtime); zlib reads printed PDF pages back
+  clang libclang-rt-14-dev zlib1g-dev
+  # a second font face the font tests ask for
+  fonts-dejavu-core
   # a private print scheduler for the tests, and reading printed pages back
   cups-daemon cups-client poppler-utils
   # a real X display for the tests that start the program and the presenter benchmark
@@ -26,9 +35,15 @@ asset_packages=(
   python3 python3-cairo espeak-ng vorbis-tools sox
 )
 
-if [ "${1:-}" = "--assets" ]; then
-  packages+=("${asset_packages[@]}")
-fi
+case "${1:-}" in
+  --program) packages=("${program_packages[@]}") ;;
+  --assets) packages=("${program_packages[@]}" "${check_packages[@]}" "${asset_packages[@]}") ;;
+  "") packages=("${program_packages[@]}" "${check_packages[@]}") ;;
+  *)
+    echo "usage: $0 [--program | --assets]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
