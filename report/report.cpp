@@ -87,6 +87,18 @@ template <class Action> bool Guarded(Action&& action, std::string& error)
     return false;
 }
 
+// A line for the user, made and written so that nothing escapes: without memory for it, it goes unsaid.
+template <class Text> void SayGuarded(Text&& text)
+{
+    std::string ignored;
+    Guarded(
+        [&] {
+            Diagnose(text());
+            return true;
+        },
+        ignored);
+}
+
 } // namespace
 
 // The XML library is started for each report and stopped after its document is gone; the library counts the
@@ -338,15 +350,8 @@ void IMReport::TakeInStored()
 
 bool IMReport::Saved(const std::wstring& target, bool saved, const std::string& error) const
 {
-    if (!saved) {
-        std::string ignored;
-        Guarded(
-            [&] {
-                Diagnose(L"Report not saved to \"" + target + L"\": " + platform::FromUtf8(error));
-                return true;
-            },
-            ignored);
-    }
+    if (!saved)
+        SayGuarded([&] { return L"Report not saved to \"" + target + L"\": " + platform::FromUtf8(error); });
     return saved;
 }
 
@@ -398,16 +403,12 @@ bool IMReport::SaveBeforeClosing(Clock::time_point until)
             return !kept.empty();
         },
         why);
-    std::string ignored;
-    Guarded(
-        [&] {
-            const std::wstring head = L"Report: the run of «" + ::WidenString(sheetName_) + L"» could not be stored in \""
-                + filePath_ + L"\" (" + platform::FromUtf8(error) + L")";
-            Diagnose(kept.empty() ? head + L" nor kept elsewhere (" + platform::FromUtf8(why) + L"); it is lost"
-                                  : head + L"; kept in \"" + platform::FromUtf8(kept) + L"\"");
-            return true;
-        },
-        ignored);
+    SayGuarded([&] {
+        const std::wstring head = L"Report: the run of «" + ::WidenString(sheetName_) + L"» could not be stored in \""
+            + filePath_ + L"\" (" + platform::FromUtf8(error) + L")";
+        return kept.empty() ? head + L" nor kept elsewhere (" + platform::FromUtf8(why) + L"); it is lost"
+                            : head + L"; kept in \"" + platform::FromUtf8(kept) + L"\"";
+    });
     return false;
 }
 

@@ -2,6 +2,7 @@
 // the last save with nothing left unsaved, and a run the workbook cannot take goes into a workbook of its own.
 #include <csignal>
 #include <filesystem>
+#include <thread>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -75,49 +76,72 @@ TEST_F(WorkbookTest, TheLastSaveRewritesAWorkbookDamagedOrRemovedWithNothingUnsa
     }
 }
 
-// A data folder another account made for itself (mode 0700): this account can neither read nor replace the
-// workbook there, so the last save writes the run into a workbook of its own in this account's data folder, says
-// where and why in one line, and reports the run as not stored.
+// A folder another account made, which this account cannot use: the last save writes the run into a workbook of
+// its own in this account's data folder, says where and why in one line, and reports the run as not stored.
+// - Made for that account alone (mode 0700): the workbook cannot be read; the file holds the rows not yet stored.
+// - Readable but not writable, and the workbook removed after this copy read it: the file holds everything the
+//   copy holds, the other pupil's sheet too.
 TEST_F(WorkbookTest, ARunTheWorkbookCannotTakeIsKeptInAWorkbookOfItsOwn)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "only root can run a copy under another account";
     constexpr uid_t kAccount = 65534;
     ASSERT_EQ(::chmod(folder_.c_str(), 0755), 0);
-    const auto others = folder_ / "others";
-    fs::create_directory(others);
-    ASSERT_EQ(::chmod(others.c_str(), 0700), 0);
-    const auto file = others / "book.xls";
-    RecordRun(file, L"Аня", L"Запуск", L"0");
-    const auto own = folder_ / "own";
-    fs::create_directory(own);
-    ASSERT_EQ(::chown(own.c_str(), kAccount, kAccount), 0);
+    for (const bool removed : { false, true }) {
+        const auto others = folder_ / (removed ? "read-only" : "private");
+        fs::create_directory(others);
+        ASSERT_EQ(::chmod(others.c_str(), removed ? 0755 : 0700), 0);
+        const auto file = others / "book.xls";
+        RecordRun(file, L"Аня", L"Запуск", L"0");
+        // The lock file that account's copies left there, which every account may lock.
+        WriteBytes(others / ".report.lock", "");
+        const auto own = folder_ / (removed ? "own-2" : "own-1");
+        fs::create_directory(own);
+        ASSERT_EQ(::chown(own.c_str(), kAccount, kAccount), 0);
 
-    const std::string said = testing_support::RunInChild(
-        [&]() -> std::string {
-            ::setenv("XDG_DATA_HOME", own.c_str(), 1);
-            platform::DebugCapture capture;
-            auto report = IMReport::Open(Wide(file), L"Боря");
-            if (!report)
-                return "no report";
-            report->AddRow(L"Запуск", L"1", L"Number");
-            const size_t before = capture.Entries().size();
-            if (report->SaveBeforeClosing())
-                return "said stored";
-            return capture.Entries().size() == before + 1 ? platform::ToUtf8(capture.Entries().back())
-                                                          : "lines: " + platform::ToUtf8(capture.Text());
-        },
-        kAccount);
+        int read[2], removal[2];
+        ASSERT_EQ(::pipe(read), 0);
+        ASSERT_EQ(::pipe(removal), 0);
+        std::thread remover([&] {
+            if (testing_support::ReadByteWithin(read[0]) && removed)
+                fs::remove(file);
+            (void)!::write(removal[1], "g", 1);
+        });
+        const std::string said = testing_support::RunInChild(
+            [&]() -> std::string {
+                ::setenv("XDG_DATA_HOME", own.c_str(), 1);
+                platform::DebugCapture capture;
+                auto report = IMReport::Open(Wide(file), L"Боря");
+                if (!report)
+                    return "no report";
+                report->AddRow(L"Запуск", L"1", L"Number");
+                (void)!::write(read[1], "r", 1);
+                testing_support::ReadByteWithin(removal[0]);
+                const size_t before = capture.Entries().size();
+                if (report->SaveBeforeClosing())
+                    return "said stored";
+                return capture.Entries().size() == before + 1 ? platform::ToUtf8(capture.Entries().back())
+                                                              : "lines: " + platform::ToUtf8(capture.Text());
+            },
+            kAccount);
+        (void)!::write(read[1], "r", 1);
+        remover.join();
+        for (int fd : { read[0], read[1], removal[0], removal[1] })
+            ::close(fd);
 
-    EXPECT_EQ(StoredRows(file, L"Аня"), (Rows { { L"Запуск", L"0" } }));
-    EXPECT_EQ(SheetNames(*ParseStrictly(ReadBytes(file))), std::vector<std::wstring> { L"Аня" });
-    const std::vector<fs::path> kept = FilesIn(own / "TIRQ");
-    ASSERT_EQ(kept.size(), 1u) << said;
-    EXPECT_TRUE(kept[0].string().starts_with("book.unsaved-")) << kept[0];
-    EXPECT_EQ(kept[0].extension(), ".xls");
-    EXPECT_EQ(StoredRows(own / "TIRQ" / kept[0], L"Боря"), (Rows { { L"Запуск", L"1" } }));
-    EXPECT_NE(said.find((own / "TIRQ" / kept[0]).string()), std::string::npos) << said;
-    EXPECT_NE(said.find("Permission denied"), std::string::npos) << said;
+        if (!removed) {
+            EXPECT_EQ(StoredRows(file, L"Аня"), (Rows { { L"Запуск", L"0" } }));
+        }
+        const std::vector<fs::path> kept = FilesIn(own / "TIRQ");
+        ASSERT_EQ(kept.size(), 1u) << said;
+        EXPECT_TRUE(kept[0].string().starts_with("book.unsaved-")) << kept[0];
+        EXPECT_EQ(kept[0].extension(), ".xls");
+        const auto keptFile = own / "TIRQ" / kept[0];
+        EXPECT_EQ(StoredRows(keptFile, L"Боря"), (Rows { { L"Запуск", L"1" } })) << removed;
+        EXPECT_EQ(SheetNames(*ParseStrictly(ReadBytes(keptFile))).size(), removed ? 2u : 1u) << removed;
+        EXPECT_NE(said.find(keptFile.string()), std::string::npos) << said;
+        EXPECT_NE(said.find("Permission denied"), std::string::npos) << said;
+    }
 }
 
 } // namespace
