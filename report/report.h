@@ -49,12 +49,17 @@ public:
     bool Save(std::wstring path);
     // The save at the program's end, to be made once: to the own path, waiting for another copy's save until
     // `until`. It reads the stored workbook even when nothing is unsaved, so that one gone or damaged meanwhile is
-    // rewritten. When the workbook cannot take the run, the rows not yet stored go into a workbook of their own in
-    // the first folder that takes it (beside the workbook, the account's data folder, the working directory), and
-    // one line says where and why. True when the run is stored in the workbook; never throws.
+    // rewritten; with nothing unsaved it waits only as an ordinary save does and writes nothing into a workbook
+    // that holds everything. When the workbook cannot take the run, the rows not yet stored (or everything the
+    // report holds, when the workbook or its folder is gone) go into a workbook of their own in the first folder
+    // that takes it (report/workbook_place.h), and one line says where and why. True when the run is stored in the
+    // workbook or there is nothing to store; never throws.
     bool SaveBeforeClosing(std::chrono::steady_clock::time_point until);
     bool SaveBeforeClosing() { return SaveBeforeClosing(std::chrono::steady_clock::now() + kClosingLockWait); }
 
+    // How long a save waits for another copy's: long enough for any other copy's save to end; a copy that holds
+    // the workbook longer is stuck.
+    static constexpr std::chrono::seconds kLockWait { 3 };
     // How long the program's last save waits for another copy's: the run is lost to the workbook otherwise, so
     // this waits out even a slow disk or a large workbook.
     static constexpr std::chrono::seconds kClosingLockWait { 30 };
@@ -64,6 +69,28 @@ public:
     // least half the page wide. Nothing is printed when the worksheet has no table or the printer refuses the job. The
     // caller keeps the context.
     void Print(HDC dc, std::map<std::wstring, std::wstring> header);
+
+    // A row as added: no cells when it is an empty row.
+    struct Row {
+        std::wstring label, value, type;
+        bool empty = false;
+    };
+    // A run whose save failed, held until it is stored: no workbook, only where its rows go.
+    struct Run {
+        std::wstring path; // the workbook's, as given to Open
+        std::string sheetName; // narrow, as GetSheetName
+        std::vector<Row> rows;
+    };
+
+    // Takes on runs held from earlier reports: each save to the workbook stores them, into their own sheets and
+    // before this report's rows, and they are kept with this report's own run at the end. Runs is emptied.
+    void Carry(std::vector<Run>& runs);
+    // What the workbook does not yet hold, lightly: the carried runs, then this report's own unsaved rows. The
+    // report holds no run afterwards.
+    std::vector<Run> TakeRuns();
+    // A report that stores held runs when no report is open: nothing is read until it saves. Null, with runs kept,
+    // when the XML library cannot start.
+    static std::unique_ptr<IMReport> Resume(std::vector<Run>& runs);
 
     // The report's own path, as given to Open.
     const std::wstring& WidenString() const { return filePath_; }
@@ -76,15 +103,12 @@ public:
 private:
     class Library;
 
-    // A row as added: no cells when it is an empty row.
-    struct Row {
-        std::wstring label, value, type;
-        bool empty = false;
-    };
+    IMReport(std::wstring path, std::string sheetName);
+    // Starts the XML library; throws when it cannot.
+    void StartLibrary();
 
-    IMReport(std::wstring path, std::wstring sheetName);
-
-    enum class Stored { Parsed, Missing, Damaged, Unreadable };
+    // NotTaken: the lock was not had, so the workbook, which is there, was not read.
+    enum class Stored { Parsed, Missing, Damaged, Unreadable, NotTaken };
     // What taking in the stored workbook found.
     struct Intake {
         Stored stored = Stored::Unreadable;
@@ -96,7 +120,9 @@ private:
     // workbook when it holds none yet). A damaged one is moved aside when moveDamaged and the lock is held.
     Intake TakeIn(const std::string& path, const report::WorkbookLock& lock, bool moveDamaged);
     report::DocumentPtr EmptyWorkbook() const;
-    xercesc::DOMElement* FindOrAddWorksheet(xercesc::DOMDocument& document) const;
+    static xercesc::DOMElement* FindOrAddWorksheet(xercesc::DOMDocument& document, const std::string& sheetName);
+    // Writes the carried runs, then the unsaved rows, into document; gives the pupil's worksheet there.
+    xercesc::DOMElement* JoinRuns(xercesc::DOMDocument& document) const;
     // Appends the row at the end of the worksheet's table, whose declared extent grows to take it and its cells:
     // the whole row or, when this throws, none of it.
     static void WriteRow(xercesc::DOMElement& worksheet, const Row& row);
@@ -111,10 +137,16 @@ private:
     // Takes in the workbook as stored now, for Save As and printing; the report keeps what it holds when that
     // cannot be had, and says why.
     void TakeInStored();
+    // Nothing to store: no carried run and no unsaved row.
+    bool NothingNew() const { return held_.empty() && unsaved_.empty(); }
+    // Some worksheet of the report's document holds a row.
+    bool HoldsRows() const;
     // Writes what the workbook could not take into a workbook of its own: everything the report holds when the
-    // stored one is gone or damaged, else the pupil's sheet with the unsaved rows. Gives where; empty when no
+    // stored one is gone or damaged, else the carried runs and the unsaved rows. Gives where; empty when no
     // folder took it, with why.
-    std::string KeepElsewhere(const Intake& intake, std::string& why) const;
+    std::string KeepElsewhere(bool gone, std::string& why) const;
+    // Says in one line that the runs could not be stored, and where they went.
+    void SayNotStored(const std::string& error, const std::string& kept, const std::string& why) const;
     // Says why a save to target failed, once; gives saved.
     bool Saved(const std::wstring& target, bool saved, const std::string& error) const;
     std::string Serialise(xercesc::DOMDocument& document) const;
@@ -123,7 +155,7 @@ private:
     report::DocumentPtr document_;
     xercesc::DOMElement* worksheet_ = nullptr;
     std::vector<Row> unsaved_; // added since the last save to the own path, in order
-    bool sheetSaved_ = false; // the own workbook holds the pupil's sheet as saved last
+    std::vector<Run> held_; // carried runs of earlier reports, oldest first; the document holds their rows too
     std::wstring filePath_; // kept exact: a narrowed path would name another file
     std::string sheetName_;
     xercesc::DOMImplementation* implementation_ = nullptr;

@@ -1,8 +1,7 @@
-// File-system steps of the workbook: reading it whole, replacing it atomically, moving a damaged one aside.
+// The workbook on disk: reading it whole, replacing it atomically, moving a damaged one aside.
 // Paths are UTF-8.
 #pragma once
 
-#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -22,6 +21,9 @@ struct FileContents {
 // closed all the same.
 FileContents ReadWholeFile(const std::string& path);
 
+// Nothing is under the name, not even its folder: a workbook that is gone, told without reading it.
+bool Gone(const std::string& path);
+
 // The file path leads to: symbolic links followed, also one that leads to no file yet (to the file it would
 // make), and the folder resolved, so that every path to one workbook gives the same name. A save replaces this
 // name, never a link on the way to it.
@@ -37,37 +39,8 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& e
 // process still runs, or that a save still holds, stays.
 void RemoveLeftoverTemporaries(const std::string& path);
 
-// The exclusive advisory lock every copy of the program takes around reading and replacing a workbook, so that no
-// copy's save drops the rows another copy saved. It is held on a lock file in the workbook's folder, opened for
-// reading only and made readable by everyone, so that copies run by other accounts share it; the file goes when
-// the lock is given up, or stays for the next copy where the folder lets only its owner remove it.
-class WorkbookLock {
-public:
-    // Waits up to wait for a copy that holds the lock. Held() says whether it was had, Error() why not: another
-    // copy holding it, or the lock file's own fault. A lock file that is neither a regular file nor a folder (a
-    // FIFO, a device, a socket, a link) is not waited on: Error() says what it is.
-    WorkbookLock(const std::string& path, std::chrono::milliseconds wait);
-    ~WorkbookLock();
-
-    WorkbookLock(const WorkbookLock&) = delete;
-    WorkbookLock& operator=(const WorkbookLock&) = delete;
-
-    bool Held() const { return fd_ >= 0; }
-    const std::string& Error() const { return error_; }
-
-private:
-    std::string name_;
-    std::string error_;
-    int fd_ = -1;
-};
-
 // Renames path to path + ".broken-YYYYMMDD-HHMMSS" (local time), never over an existing file: when that name is
 // taken, "-2", "-3", ... is appended. Gives the new name.
 bool MoveAside(const std::string& path, std::string& movedTo, std::string& error);
-
-// Writes bytes into a new file in folder, named stem + "-YYYYMMDD-HHMMSS" + extension (local time; "-2", "-3", ...
-// before the extension when that name is taken), flushed to disk; never over an existing file. Gives the name.
-bool WriteNewFile(const std::string& folder, const std::string& stem, const std::string& extension,
-    std::string_view bytes, std::string& written, std::string& error);
 
 } // namespace report

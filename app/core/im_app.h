@@ -97,8 +97,8 @@ public:
     long ShowExitDialog();
     // Builds the input-help page in the dialog; nothing is built on a dialog that is closing.
     long ShowInputHelp(Dialog* dialog);
-    // The last save, made once whatever ends the program: every report whose run is not yet stored, the current
-    // one last. False when a run could not be stored in the workbook (a line says where its rows went instead).
+    // The last save, made once whatever ends the program: the runs not yet stored, the held ones first, under one
+    // wait. False when a run could not be stored in the workbook (a line says where its rows went instead).
     bool SaveReportsAtEnd();
     long SaveReport();
     long SaveReportAs(const std::wstring& path);
@@ -146,7 +146,6 @@ private:
     void ConnectGlobalKeys();
     std::wstring ReportPath() const;
     // Tries again to store the reports of earlier runs whose save failed.
-    void StoreEarlierReports();
 
     OptionsFiller options_filler_;
     Dialog* current_popup_ = nullptr;
@@ -157,7 +156,8 @@ private:
     im::Connection repeat_instruction_connection_;
     std::optional<boost::signals2::shared_connection_block> repeat_instruction_block_;
     std::unique_ptr<IMReport> report_;
-    std::vector<std::unique_ptr<IMReport>> unstored_; // earlier runs whose save failed, oldest first
+    // Earlier runs whose save failed and that no open report carries, oldest first.
+    std::vector<IMReport::Run> held_;
     std::optional<bool> stored_at_end_; // set once the last save is made
     im::ScopedConnection save_on_close_;
     std::wstring caption_;

@@ -7,9 +7,9 @@
 
 #include "app/core/im_app.h"
 #include "engine/window/window.h"
-#include "platform/system/app_data.h"
 #include "platform/system/debug_output.h"
 #include "platform/text/utf8.h"
+#include "report/workbook_place.h"
 
 namespace {
 
@@ -25,51 +25,44 @@ void SayWorkbookFallsBack(const std::wstring& file, const std::string& why)
 
 } // namespace
 
-// The product folder under the user's data folder; the working directory when that cannot be had.
+// The program's folder in the user's data folder; the working directory when that cannot be had.
 std::wstring IMApp<App>::ReportPath() const
 {
     std::string why;
-    const std::wstring base = platform::ApplicationDataFolder(&why);
-    if (!base.empty() && platform::EnsureFolder(base + L"/TIRQ", &why))
-        return base + L"/TIRQ/" + caption_ + L".xls";
+    const std::wstring folder = report::ProgramFolder(&why);
+    if (!folder.empty())
+        return folder + L"/" + caption_ + L".xls";
     SayWorkbookFallsBack(caption_ + L".xls", why);
     return caption_ + L".xls";
 }
 
-// A report held from an earlier Start is written out before anything replaces it, so a second Start (named or not)
-// loses nothing and a nameless run never writes into the earlier pupil's sheet. A report whose save fails is kept
-// and tried again with every later save and at the end.
+// The earlier report is written out before anything replaces it, so a second Start (named or not) loses nothing
+// and a nameless run never writes into the earlier pupil's sheet. Runs whose save failed are held lightly, carried
+// by the next report, and stored together with its saves: a Start waits for one save and one open, however many
+// runs are held.
 long IMApp<App>::CreateReport(const std::wstring& pupil_name)
 {
-    StoreEarlierReports();
-    if (report_ && !report_->Save(L""))
-        unstored_.push_back(std::move(report_));
-    report_.reset();
+    std::unique_ptr<IMReport> earlier = report_ ? std::move(report_) : IMReport::Resume(held_);
+    if (earlier && !earlier->Save(L""))
+        held_ = earlier->TakeRuns();
+    earlier.reset();
     if (pupil_name.empty())
         return 0;
     report_ = IMReport::Open(ReportPath(), pupil_name);
+    if (report_)
+        report_->Carry(held_);
     if (!save_on_close_.connected())
         save_on_close_ = IMControl::ConnectClosing(main_window_, boost::bind(&IMApp::SaveReport, this));
     return 0;
-}
-
-void IMApp<App>::StoreEarlierReports()
-{
-    std::erase_if(unstored_, [](const std::unique_ptr<IMReport>& report) { return report->Save(L""); });
 }
 
 bool IMApp<App>::SaveReportsAtEnd()
 {
     if (stored_at_end_)
         return *stored_at_end_;
-    // One wait for them all: the program is ending.
-    const auto until = std::chrono::steady_clock::now() + IMReport::kClosingLockWait;
-    bool stored = true;
-    for (const std::unique_ptr<IMReport>& report : unstored_)
-        stored = report->SaveBeforeClosing(until) && stored;
-    if (report_)
-        stored = report_->SaveBeforeClosing(until) && stored;
-    unstored_.clear();
+    std::unique_ptr<IMReport> resumed = report_ ? nullptr : IMReport::Resume(held_);
+    IMReport* last = report_ ? report_.get() : resumed.get();
+    const bool stored = (!last || last->SaveBeforeClosing()) && held_.empty();
     stored_at_end_ = stored;
     return stored;
 }
@@ -82,7 +75,6 @@ long IMApp<App>::SaveReport()
 
 long IMApp<App>::SaveReportAs(const std::wstring& path)
 {
-    StoreEarlierReports();
     if (report_)
         report_->Save(path);
     return 0;

@@ -43,20 +43,11 @@ bool Refused(std::string* why, const std::string& path)
 
 } // namespace
 
-std::wstring ApplicationDataFolder(std::string* why)
+namespace {
+
+// base without trailing slashes, made with its parents when missing; empty when it cannot be had.
+std::wstring MadeDataFolder(std::string base, std::string* why)
 {
-    std::string base;
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (!home || home[0] != '/') {
-            Fail(why, "neither $XDG_DATA_HOME nor $HOME names a folder");
-            return {};
-        }
-        base = std::string(home) + "/.local/share";
-    }
     while (base.size() > 1 && base.back() == '/')
         base.pop_back();
     struct stat st;
@@ -69,6 +60,26 @@ std::wstring ApplicationDataFolder(std::string* why)
         return {};
     }
     return FromUtf8(base);
+}
+
+} // namespace
+
+std::wstring ApplicationDataFolder(std::string* why)
+{
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/')
+        return MadeDataFolder(xdg, why);
+    return HomeDataFolder(why);
+}
+
+std::wstring HomeDataFolder(std::string* why)
+{
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        Fail(why, "neither $XDG_DATA_HOME nor $HOME names a folder");
+        return {};
+    }
+    return MadeDataFolder(std::string(home) + "/.local/share", why);
 }
 
 bool EnsureFolder(const std::wstring& path, std::string* why)

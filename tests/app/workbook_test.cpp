@@ -25,6 +25,7 @@
 #include "platform/text/utf8.h"
 #include "platform/threads/sync.h"
 #include "report/workbook_file.h"
+#include "report/workbook_lock.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/child_process.h"
 #include "tests/support/maze_route.h"

@@ -11,6 +11,7 @@
 #include "platform/testing/debug_capture.h"
 #include "report/report.h"
 #include "report/workbook_file.h"
+#include "report/workbook_lock.h"
 #include "tests/support/child_process.h"
 #include "tests/support/workbook_fixture.h"
 

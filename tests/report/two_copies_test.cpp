@@ -12,6 +12,7 @@
 #include "platform/text/utf8.h"
 #include "report/report.h"
 #include "report/workbook_file.h"
+#include "report/workbook_lock.h"
 #include "tests/support/child_process.h"
 #include "tests/support/workbook_fixture.h"
 

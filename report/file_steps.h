@@ -1,0 +1,58 @@
+// Small file-system steps shared by the workbook's reads, saves, lock and kept files. Paths are UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include <sys/types.h>
+
+namespace report {
+
+// Closes the descriptor on every way out, exceptions included.
+class Descriptor {
+public:
+    explicit Descriptor(int fd)
+        : fd_(fd)
+    {
+    }
+    ~Descriptor();
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+// "step: <the system's text for errno>".
+std::string ErrnoText(const char* step);
+// What a file that is not a regular one is, for a person: "not a regular file (a FIFO)".
+std::string NotRegularText(mode_t mode);
+// After an open of path failed: what the name leads to when that is neither a regular file nor a folder (a socket
+// cannot be opened at all, a link not followed gives ELOOP), empty otherwise.
+std::string NotRegularAt(const std::string& path, bool followLink);
+// Why this account cannot make files in folder, in words a teacher can act on; empty when it can.
+std::string FolderRefusal(const std::string& folder);
+
+std::string FolderOf(const std::string& path);
+// "YYYYMMDD-HHMMSS", local time.
+std::string TimeStamp();
+
+// Temporary files of saves are named kTemporaryPrefix + pid + "-" + n + kTemporarySuffix.
+inline constexpr std::string_view kTemporaryPrefix = ".report-";
+inline constexpr std::string_view kTemporarySuffix = ".tmp";
+// A new temporary file in folder, made with mode (less the umask), never through an existing name, and locked for
+// as long as it is open, so that no other save takes it for a leftover. -1 with errno set when none could be made.
+int CreateTemporary(const std::string& folder, mode_t mode, std::string& name);
+// Writes bytes into the temporary file and flushes it to disk; on failure the file is removed and error says why.
+bool FillTemporary(int fd, const std::string& name, std::string_view bytes, std::string& error);
+
+// The rename itself is durable only once the folder is flushed; a failure here loses nothing written.
+void SyncFolder(const std::string& path);
+// Renames from to to, failing with EEXIST instead of replacing whatever is at to, links included.
+int RenameNoReplace(const std::string& from, const std::string& to);
+
+} // namespace report
