@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <new>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -128,11 +129,15 @@ bool FillTemporary(int fd, const std::string& name, std::string_view bytes, std:
     return false;
 }
 
-void SyncFolder(const std::string& path)
+void SyncFolder(const std::string& path) noexcept
 {
-    Descriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0)
-        ::fsync(folder.get());
+    try {
+        Descriptor folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder.get() >= 0)
+            ::fsync(folder.get());
+    } catch (const std::bad_alloc&) {
+        // The rename is done: a save that went through must not be reported as failed.
+    }
 }
 
 int RenameNoReplace(const std::string& from, const std::string& to)

@@ -50,8 +50,9 @@ int CreateTemporary(const std::string& folder, mode_t mode, std::string& name);
 // Writes bytes into the temporary file and flushes it to disk; on failure the file is removed and error says why.
 bool FillTemporary(int fd, const std::string& name, std::string_view bytes, std::string& error);
 
-// The rename itself is durable only once the folder is flushed; a failure here loses nothing written.
-void SyncFolder(const std::string& path);
+// The rename itself is durable only once the folder is flushed; a failure here loses nothing written and is not
+// reported.
+void SyncFolder(const std::string& path) noexcept;
 // Renames from to to, failing with EEXIST instead of replacing whatever is at to, links included.
 int RenameNoReplace(const std::string& from, const std::string& to);
 

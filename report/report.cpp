@@ -205,7 +205,7 @@ bool IMReport::Saved(const std::wstring& target, bool saved, const std::string& 
 
 bool IMReport::Save(std::wstring path)
 {
-    std::wstring target = path.empty() ? filePath_ : path;
+    const std::wstring& target = path.empty() ? filePath_ : path;
     std::string error;
     const bool saved = Guarded(
         [&] {

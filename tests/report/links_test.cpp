@@ -80,7 +80,8 @@ TEST_F(WorkbookTest, SaveAsToAPathThatIsTheWorkbookIsItsOwnSave)
     fs::create_symlink("book.xls", folder_ / "soft.xls");
     boris->AddRow(L"Запуск", L"1", L"Number");
     ASSERT_TRUE(boris->Save(Wide(folder_ / "hard.xls")));
-    // The save parts the two names; the name typed still gets the run.
+    // The save parts the two names; the workbook has the run at once, and the name typed still gets it.
+    EXPECT_EQ(StoredRows(file, L"Боря"), (Rows { { L"Запуск", L"1" } }));
     EXPECT_EQ(StoredRows(folder_ / "hard.xls", L"Боря"), (Rows { { L"Запуск", L"1" } }));
     boris->AddRow(L"Запуск", L"2", L"Number");
     ASSERT_TRUE(boris->Save(Wide(folder_ / "soft.xls")));

@@ -1,10 +1,12 @@
-// A row joins the workbook whole or not at all, whichever allocation made while adding it fails.
+// A row joins the workbook whole or not at all, whichever allocation made while adding it fails; a save that runs
+// out of memory never takes a good workbook for damaged.
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
 #include <xercesc/dom/DOMElement.hpp>
 
+#include "platform/testing/debug_capture.h"
 #include "report/report.h"
 #include "report/spreadsheet_names.h"
 #include "report/xml_text.h"
@@ -90,6 +92,29 @@ TEST_F(WorkbookTest, ARowIsAddedWholeOrNotAtAll)
     // workbook.
     ASSERT_TRUE(report->Save(L""));
     EXPECT_EQ(SheetRows(*ParseStrictly(ReadBytes(file)), L"Аня"), expected);
+}
+
+// Memory runs out at every allocation of a save in turn, in the read of the stored workbook, in its parsing and
+// after: a good workbook is never taken for damaged (moved aside and rewritten), and the save that finally goes
+// through stores every row once.
+TEST_F(WorkbookTest, MemoryRunningOutWhileTheWorkbookIsTakenInNeverMakesItDamaged)
+{
+    const auto file = folder_ / "book.xls";
+    RecordRun(file, L"Аня", L"Запуск", L"0");
+    auto report = IMReport::Open(Wide(file), L"Боря");
+    ASSERT_TRUE(report);
+    report->AddRow(L"Запуск", L"1", L"Number");
+    platform::DebugCapture quiet;
+    for (long allowed = 0;; ++allowed) {
+        g_allocationsLeft = allowed;
+        const bool saved = report->Save(L"");
+        g_allocationsLeft = -1;
+        ASSERT_EQ(FilesIn(folder_), std::vector<std::filesystem::path> { "book.xls" }) << allowed;
+        ASSERT_EQ(StoredRows(file, L"Аня"), (Rows { { L"Запуск", L"0" } })) << allowed;
+        if (saved)
+            break;
+    }
+    EXPECT_EQ(StoredRows(file, L"Боря"), (Rows { { L"Запуск", L"1" } }));
 }
 
 } // namespace
