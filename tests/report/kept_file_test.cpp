@@ -29,6 +29,8 @@ constexpr uid_t kOtherAccount = 65534;
 Paths KeptIn(const fs::path& folder)
 {
     Paths kept;
+    if (!fs::exists(folder))
+        return kept;
     for (const fs::path& name : FilesIn(folder))
         if (name.string().find(".unsaved-") != std::string::npos)
             kept.push_back(folder / name);
@@ -222,6 +224,35 @@ TEST_F(WorkbookTest, TheLastSaveWithNothingToStoreKeepsNothingSaysNothingAndWrit
     EXPECT_TRUE(empty->SaveBeforeClosing());
     EXPECT_TRUE(KeptIn(folder_).empty());
     EXPECT_EQ(capture.Text(), L"");
+}
+
+// The account's data folder is a shared one (the account's $XDG_DATA_HOME) that this account cannot write, and so
+// is the working directory: the run is kept in the data folder under the account's home.
+TEST_F(WorkbookTest, ARunTheSharedDataFolderCannotTakeIsKeptUnderTheAccountsHome)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can run a copy under another account";
+    ASSERT_EQ(::chmod(folder_.c_str(), 0755), 0);
+    const fs::path shared = folder_ / "shared", home = folder_ / "home", file = shared / "TIRQ" / "book.xls";
+    fs::create_directories(file.parent_path());
+    fs::create_directory(home);
+    ASSERT_EQ(::chown(home.c_str(), kOtherAccount, kOtherAccount), 0);
+    RecordRun(file, L"Аня", L"Запуск", L"0");
+    WriteBytes(file.parent_path() / ".report.lock", "");
+    EXPECT_EQ(testing_support::RunInChild(
+                  [&]() -> std::string {
+                      ::setenv("XDG_DATA_HOME", shared.c_str(), 1);
+                      ::setenv("HOME", home.c_str(), 1);
+                      fs::current_path(shared);
+                      platform::DebugCapture quiet;
+                      auto report = OpenWithRow(file, L"Боря", L"1");
+                      return report && !report->SaveBeforeClosing() ? "" : "not refused";
+                  },
+                  kOtherAccount),
+        "");
+    const Paths kept = KeptIn(home / ".local" / "share" / "TIRQ");
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(StoredRows(kept[0], L"Боря"), (Rows { { L"Запуск", L"1" } }));
 }
 
 } // namespace
