@@ -41,8 +41,8 @@ bool WriteKeptFile(const std::string& folder, const std::string& workbookName, s
     const std::string stamp = TimeStamp();
     const size_t fixed = kKeptTag.size() + stamp.size() + kNumberRoom + kKeptExtension.size();
     const size_t limit = NameLimit(folder);
-    const std::string stem = Shortened(std::filesystem::path(workbookName).stem().string(),
-        limit > fixed ? limit - fixed : 0);
+    const std::string stem
+        = Shortened(std::filesystem::path(workbookName).stem().string(), limit > fixed ? limit - fixed : 0);
     const std::string base = folder + "/" + stem + std::string(kKeptTag) + stamp;
 
     std::string temporary;

@@ -26,7 +26,8 @@ using Clock = std::chrono::steady_clock;
 
 std::chrono::milliseconds Remaining(Clock::time_point until)
 {
-    return std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()));
+    return std::max(
+        std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()));
 }
 
 // Two paths that name one file: the same name once links are followed, or two names of one file (hard links).
@@ -235,4 +236,3 @@ bool IMReport::Save(std::wstring path)
         error);
     return Saved(target, saved, error);
 }
-

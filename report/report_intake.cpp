@@ -1,12 +1,11 @@
 // Taking in the stored workbook and joining the report's rows to it.
-#include "report/report.h"
-
 #include <new>
 #include <stdexcept>
 
 #include <xercesc/dom/DOMText.hpp>
 
 #include "report/code_page.h"
+#include "report/report.h"
 #include "report/spreadsheet_names.h"
 #include "report/table_extent.h"
 #include "report/workbook_file.h"
@@ -137,4 +136,3 @@ void IMReport::Hold(report::DocumentPtr stored)
     document_ = std::move(stored);
     worksheet_ = worksheet;
 }
-

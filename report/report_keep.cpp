@@ -1,11 +1,10 @@
 // Runs not yet stored: held lightly between saves, and kept in a workbook of their own when the last save fails.
-#include "report/report.h"
-
 #include <algorithm>
 
 #include "platform/text/utf8.h"
 #include "report/code_page.h"
 #include "report/kept_file.h"
+#include "report/report.h"
 #include "report/report_guard.h"
 #include "report/workbook_place.h"
 
@@ -115,8 +114,8 @@ void IMReport::SayNotStored(const std::string& error, const std::string& kept, c
             if (names.find(name) == std::wstring::npos)
                 names += (names.empty() ? L"" : L", ") + name;
         }
-        const std::wstring head = L"Report: the run of " + names + L" could not be stored in \"" + filePath_
-            + L"\" (" + platform::FromUtf8(error) + L")";
+        const std::wstring head = L"Report: the run of " + names + L" could not be stored in \"" + filePath_ + L"\" ("
+            + platform::FromUtf8(error) + L")";
         return kept.empty() ? head + L" nor kept elsewhere (" + platform::FromUtf8(why) + L"); it is lost"
                             : head + L"; kept in \"" + platform::FromUtf8(kept) + L"\"";
     });

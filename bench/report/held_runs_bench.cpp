@@ -1,13 +1,13 @@
 // Runs held after failed saves: the memory one held run takes beside a report open on a workbook of 600 pupils'
 // sheets, and how long a save waits, with one or eight runs held, for a workbook another copy holds.
 #include <filesystem>
-#include <malloc.h>
-#include <system_error>
-#include <unistd.h>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
 
 #include "report/report.h"
 #include "report/workbook_lock.h"
