@@ -8,8 +8,10 @@
 
 #include "platform/sound/dsound.h"
 #include "platform/sound/sound_probes.h"
+#include "platform/system/termination.h"
 #include "platform/system/thread_faults.h"
 #include "platform/testing/audio_test.h"
+#include "tests/platform/window/recording_window.h"
 #include "tests/support/wait_until.h"
 
 namespace {
@@ -62,6 +64,35 @@ TEST(FaultWithoutMemory, AFaultOnTheAudioDevicesThreadIsKeptAndNamedLater)
     EXPECT_EQ(fault, "(anonymous namespace)::AFaultWhoseNameNeedsMemory");
     EXPECT_EQ(device->Release(), 0u);
     platform::SetMixTap(nullptr);
+}
+
+// A thread whose memory has run out reports its fault: the close it asks for still reaches the window, so the loop
+// ends as after any close (where the program saves the run), and the fault is named once taken.
+TEST(FaultWithoutMemory, AThreadFaultStillClosesTheWindowWhenNothingCanBeAllocated)
+{
+    const HWND window = testing_window::CreateRecordingWindow(L"Closing", 0, 0);
+    ASSERT_NE(window, nullptr);
+    platform::SetTerminationTarget(window);
+    testing_window::Received().clear();
+    std::thread([] {
+        try {
+            t_out_of_memory = true;
+            throw AFaultWhoseNameNeedsMemory {};
+        } catch (...) {
+            platform::ReportThreadFault();
+        }
+    }).join();
+    std::vector<UINT> dispatched;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT) {
+        dispatched.push_back(msg.message);
+        DispatchMessageW(&msg);
+    }
+    platform::SetTerminationTarget(nullptr);
+    EXPECT_EQ(msg.message, UINT(WM_QUIT)) << "the loop ends";
+    EXPECT_EQ(dispatched, std::vector<UINT> { WM_CLOSE });
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(platform::TakeFault(), "(anonymous namespace)::AFaultWhoseNameNeedsMemory");
 }
 
 } // namespace
