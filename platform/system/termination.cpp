@@ -66,7 +66,7 @@ bool RequestClose() noexcept
     const HWND target = g_target;
     if (!target)
         return false;
-    PostMessageW(target, WM_CLOSE, 0, 0);
+    PostCloseRequest(target);
     return true;
 }
 

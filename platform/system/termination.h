@@ -16,7 +16,7 @@ void RouteTerminationSignals();
 // The window that receives WM_CLOSE, kept after the window is gone (signals are then ignored while the program
 // finishes). While none was ever set, a signal ends the process at once with code 0: nothing could be lost yet.
 void SetTerminationTarget(HWND hwnd);
-// Posts WM_CLOSE to that window, as a signal does; false while none was ever set.
+// Asks that window to close (WM_CLOSE, with no memory needed), as a signal does; false while none was ever set.
 bool RequestClose() noexcept;
 
 } // namespace platform

@@ -82,6 +82,11 @@ void WaitPumping(DWORD ms, WindowBackend& backend)
     }
 }
 
+bool PostCloseRequest(HWND hwnd) noexcept
+{
+    return TheMessageQueue().PostClose(hwnd);
+}
+
 void DeliverEvent(const SDL_Event& event, const InputMapping& mapping, HWND target)
 {
     std::vector<InputMessage> messages;

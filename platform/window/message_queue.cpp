@@ -21,7 +21,7 @@ bool Matches(const MSG& msg, HWND hwnd, UINT filter_min, UINT filter_max)
 void MessageQueue::AddWindow(HWND hwnd)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    windows_[hwnd] = false;
+    windows_[hwnd] = Requests {};
 }
 
 void MessageQueue::RemoveWindow(HWND hwnd)
@@ -63,6 +63,17 @@ bool MessageQueue::Post(const MSG& msg)
     return true;
 }
 
+bool MessageQueue::PostClose(HWND hwnd)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = windows_.find(hwnd);
+    if (it == windows_.end())
+        return false;
+    it->second.close = true;
+    changed_.notify_all();
+    return true;
+}
+
 void MessageQueue::PushInput(const MSG& msg)
 {
     {
@@ -91,7 +102,7 @@ void MessageQueue::Invalidate(HWND hwnd)
         auto it = windows_.find(hwnd);
         if (it == windows_.end())
             return;
-        it->second = true;
+        it->second.paint = true;
         changed_.notify_all();
     }
 }
@@ -101,22 +112,24 @@ void MessageQueue::Validate(HWND hwnd)
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = windows_.find(hwnd);
     if (it != windows_.end())
-        it->second = false;
+        it->second.paint = false;
 }
 
 bool MessageQueue::NeedsPaint(HWND hwnd) const
 {
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = windows_.find(hwnd);
-    return it != windows_.end() && it->second;
+    return it != windows_.end() && it->second.paint;
 }
 
 bool MessageQueue::Take(MSG* msg, HWND hwnd, UINT filter_min, UINT filter_max, bool remove)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     return TakeFrom(posted_, msg, hwnd, filter_min, filter_max, remove)
+        || TakeRequest(&Requests::close, WM_CLOSE, msg, hwnd, filter_min, filter_max, remove)
         || TakeQuit(msg, hwnd, filter_min, filter_max, remove)
-        || TakeFrom(input_, msg, hwnd, filter_min, filter_max, remove) || TakePaint(msg, hwnd, filter_min, filter_max);
+        || TakeFrom(input_, msg, hwnd, filter_min, filter_max, remove)
+        || TakeRequest(&Requests::paint, WM_PAINT, msg, hwnd, filter_min, filter_max, remove);
 }
 
 bool MessageQueue::TakeFrom(std::deque<MSG>& queue, MSG* msg, HWND hwnd, UINT filter_min, UINT filter_max, bool remove)
@@ -146,16 +159,20 @@ bool MessageQueue::TakeQuit(MSG* msg, HWND hwnd, UINT filter_min, UINT filter_ma
     return true;
 }
 
-// A paint request stays until the window validates it (DefWindowProcW does).
-bool MessageQueue::TakePaint(MSG* msg, HWND hwnd, UINT filter_min, UINT filter_max)
+// A window's requests are flags: its paint request stays until the window validates it (DefWindowProcW does), its
+// close request is gone once taken.
+bool MessageQueue::TakeRequest(
+    bool Requests::*request, UINT message, MSG* msg, HWND hwnd, UINT filter_min, UINT filter_max, bool remove)
 {
-    for (const auto& [window, needs_paint] : windows_) {
-        MSG paint;
-        paint.hwnd = window;
-        paint.message = WM_PAINT;
-        paint.time = timeGetTime();
-        if (needs_paint && Matches(paint, hwnd, filter_min, filter_max)) {
-            *msg = paint;
+    for (auto& [window, requests] : windows_) {
+        MSG made;
+        made.hwnd = window;
+        made.message = message;
+        made.time = timeGetTime();
+        if (requests.*request && Matches(made, hwnd, filter_min, filter_max)) {
+            *msg = made;
+            if (remove && request == &Requests::close)
+                requests.close = false;
             return true;
         }
     }
@@ -172,7 +189,8 @@ bool MessageQueue::HasPendingLocked() const
 {
     if (quit_ || !posted_.empty() || !input_.empty())
         return true;
-    return std::any_of(windows_.begin(), windows_.end(), [](const auto& w) { return w.second; });
+    return std::any_of(
+        windows_.begin(), windows_.end(), [](const auto& w) { return w.second.paint || w.second.close; });
 }
 
 bool MessageQueue::WaitForPending(std::chrono::microseconds timeout)

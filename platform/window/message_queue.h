@@ -1,5 +1,6 @@
 // The queue of the user-interface thread: posted messages, input messages, the quit request and the windows
-// waiting for a paint. Posting is safe from any thread; everything else happens on the user-interface thread.
+// waiting for a paint or asked to close. Posting is safe from any thread; everything else happens on the
+// user-interface thread.
 #pragma once
 
 #include <chrono>
@@ -21,6 +22,9 @@ public:
 
     // False when msg.hwnd names a window that is gone. A null hwnd is a message for the queue itself.
     bool Post(const MSG& msg);
+    // WM_CLOSE for the window, kept as a flag so that asking needs no memory: the thread that asks may have none
+    // left. Asked again before it is taken, it still comes once. False when the window is gone.
+    bool PostClose(HWND hwnd);
     void PushInput(const MSG& msg);
     void PostQuit(int exit_code);
     // Paint requests are flags, not messages: many exposures give one WM_PAINT.
@@ -39,13 +43,19 @@ private:
     bool HasPendingLocked() const;
     bool TakeFrom(std::deque<MSG>& queue, MSG* msg, HWND hwnd, UINT filter_min, UINT filter_max, bool remove);
     bool TakeQuit(MSG* msg, HWND hwnd, UINT filter_min, UINT filter_max, bool remove);
-    bool TakePaint(MSG* msg, HWND hwnd, UINT filter_min, UINT filter_max);
+
+    struct Requests {
+        bool paint = false;
+        bool close = false;
+    };
+    bool TakeRequest(
+        bool Requests::*request, UINT message, MSG* msg, HWND hwnd, UINT filter_min, UINT filter_max, bool remove);
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<MSG> posted_;
     std::deque<MSG> input_;
-    std::map<HWND, bool> windows_; // window -> needs a paint
+    std::map<HWND, Requests> windows_;
     bool quit_ = false;
     int quit_code_ = 0;
 };

@@ -98,8 +98,9 @@ BOOL UpdateWindow(HWND hwnd);
 HMENU GetMenu(HWND hwnd);
 BOOL DestroyMenu(HMENU menu);
 
-// Retrieval order: posted messages (first in, first out), then WM_QUIT once PostQuitMessage was called, then
-// input, then WM_PAINT for a window that needs painting. A null hwnd and a 0, 0 range take everything.
+// Retrieval order: posted messages (first in, first out), then WM_CLOSE asked for by platform::PostCloseRequest,
+// then WM_QUIT once PostQuitMessage was called, then input, then WM_PAINT for a window that needs painting. A null
+// hwnd and a 0, 0 range take everything.
 BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT filter_min, UINT filter_max, UINT remove);
 // Character messages are made together with their key messages, so there is nothing left to do here.
 BOOL TranslateMessage(const MSG* msg);
@@ -132,5 +133,8 @@ namespace platform {
 
 // The display counter that ShowCursor keeps, read without changing it.
 int CursorDisplayCount();
+// WM_CLOSE for the window from any thread, needing no memory, so that a thread that reports a fault without any
+// left still closes the program. Asked again before it is taken, it comes once. False when the window is gone.
+bool PostCloseRequest(HWND hwnd) noexcept;
 
 } // namespace platform

@@ -3,13 +3,16 @@
 #include <cstdlib>
 #include <new>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/sound/dsound.h"
 #include "platform/sound/sound_probes.h"
+#include "platform/system/termination.h"
 #include "platform/system/thread_faults.h"
 #include "platform/testing/audio_test.h"
+#include "tests/platform/window/recording_window.h"
 #include "tests/support/wait_until.h"
 
 namespace {
@@ -62,6 +65,43 @@ TEST(FaultWithoutMemory, AFaultOnTheAudioDevicesThreadIsKeptAndNamedLater)
     EXPECT_EQ(fault, "(anonymous namespace)::AFaultWhoseNameNeedsMemory");
     EXPECT_EQ(device->Release(), 0u);
     platform::SetMixTap(nullptr);
+}
+
+// A thread whose memory has run out reports its fault, whatever the queue holds then (posting needs memory only at
+// some of its lengths): the close it asks for still reaches the window after what was posted before, so the loop
+// ends as after any close, where the program saves the run. The fault is named once taken.
+TEST(FaultWithoutMemory, AThreadFaultStillClosesTheWindowWhenNothingCanBeAllocated)
+{
+    const HWND first = testing_window::CreateRecordingWindow(L"Closing", 0, 0);
+    ASSERT_NE(first, nullptr);
+    for (int queued = 0; queued < 64; ++queued) {
+        const HWND window = queued == 0
+            ? first
+            : CreateWindowExW(0, L"Closing", L"test", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
+        platform::SetTerminationTarget(window);
+        std::vector<UINT> expected(size_t(queued), WM_USER);
+        for (int i = 0; i < queued; ++i)
+            PostMessageW(window, WM_USER, 0, 0);
+        expected.push_back(WM_CLOSE);
+        std::thread([] {
+            try {
+                t_out_of_memory = true;
+                throw AFaultWhoseNameNeedsMemory {};
+            } catch (...) {
+                platform::ReportThreadFault();
+            }
+        }).join();
+        std::vector<UINT> dispatched;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message != WM_QUIT) {
+            dispatched.push_back(msg.message);
+            DispatchMessageW(&msg);
+        }
+        EXPECT_EQ(dispatched, expected) << queued << " queued";
+        EXPECT_EQ(msg.message, UINT(WM_QUIT)) << queued << " queued: the loop ends";
+        EXPECT_EQ(platform::TakeFault(), "(anonymous namespace)::AFaultWhoseNameNeedsMemory") << queued << " queued";
+    }
+    platform::SetTerminationTarget(nullptr);
 }
 
 } // namespace
