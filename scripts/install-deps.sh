@@ -25,8 +25,9 @@ check_packages=(
   clang libclang-rt-14-dev zlib1g-dev
   # a second font face the font tests ask for
   fonts-dejavu-core
-  # a private print scheduler for the tests, and reading printed pages back
-  cups-daemon cups-client poppler-utils
+  # a private print scheduler for the tests, cups-filters' pdftopdf (in the chain of a test queue's driver), and
+  # reading printed pages back
+  cups-daemon cups-client cups-filters-core-drivers poppler-utils
   # a real X display for the tests that start the program and the presenter benchmark
   xvfb xdotool
 )
