@@ -13,8 +13,9 @@ program_packages=(
   # libraries the program calls
   libboost-dev libxerces-c-dev libpng-dev libjpeg62-turbo-dev
   libogg-dev libvorbis-dev libtheora-dev libagg-dev
-  # platform layer; the font the program asks for by name resolves to Liberation Sans
-  libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev libcups2-dev libcairo2-dev
+  # platform layer (libasound2-dev: the ALSA library SDL's audio opens); the font the program asks for by name
+  # resolves to Liberation Sans
+  libsdl2-dev libasound2-dev libx11-dev libfreetype-dev libfontconfig-dev libcups2-dev libcairo2-dev
   fonts-liberation
 )
 # What the tests, the benchmarks, fuzzing and the sanitizer builds add.
