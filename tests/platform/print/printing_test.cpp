@@ -68,7 +68,8 @@ fs::path PrintedWith(PrintScheduler& scheduler, const std::string& queue, std::v
     scheduler.ClearUserOptions(queue);
     for (const std::string& option : options)
         scheduler.SetUserOption(queue, option);
-    const size_t before = scheduler.WaitForJobs(queue, 0).size();
+    const std::string device = queue.substr(0, queue.find('/')); // an instance prints on its queue
+    const size_t before = scheduler.WaitForJobs(device, 0).size();
     HDC dc = PrintScheduler::OnNewThread([&] { return CreateDCW(nullptr, Wide(queue).c_str(), nullptr, nullptr); });
     DOCINFOW info;
     info.lpszDocName = L"Print1: Printing";
@@ -78,7 +79,7 @@ fs::path PrintedWith(PrintScheduler& scheduler, const std::string& queue, std::v
         return {};
     }
     DeleteDC(dc);
-    const auto jobs = scheduler.WaitForJobs(queue, before + 1);
+    const auto jobs = scheduler.WaitForJobs(device, before + 1);
     return jobs.size() == before + 1 ? jobs.back() : fs::path();
 }
 
@@ -190,9 +191,9 @@ TEST(PrintingTest, APaperTheDriverDoesNotOfferGivesTheQueuesDefaultPaper)
         (std::vector<int> { 4299, 6071, 150, 150, 3999, 5771 }));
 }
 
-// The job carries the user's options as lp sends them: what the scheduler hands the queue's back end names the paper
-// the page was laid out on, on a queue with a driver (which also gets the driver's PageSize for it) and on one
-// without.
+// The job carries the user's options as lp sends them, the instance's for an instance: what the scheduler hands the
+// queue's back end names the paper the page was laid out on, on a queue with a driver (which also gets the driver's
+// PageSize for it) and on one without.
 TEST(PrintingTest, TheJobAsksThePrinterForThePaperThePageIsLaidOutOn)
 {
     PrintScheduler scheduler;
@@ -211,6 +212,13 @@ TEST(PrintingTest, TheJobAsksThePrinterForThePaperThePageIsLaidOutOn)
     auto options = PrintScheduler::JobOptions(driver);
     EXPECT_EQ(options["media"], "A5,Tray1");
     EXPECT_EQ(options["PageSize"], "A5");
+
+    // An instance's options are its own.
+    const fs::path instance = PrintedWith(scheduler, "Kabinet-5/A5", { "media=A5,Tray1" });
+    ASSERT_FALSE(instance.empty());
+    EXPECT_NEAR(PdfPageSize(instance).width, 420, 1.0);
+    EXPECT_EQ(PrintScheduler::JobOptions(instance)["PageSize"], "A5");
+    EXPECT_EQ(PrintScheduler::JobOptions(PrintedWith(scheduler, "Kabinet-5", {}))["PageSize"], "");
 
     // The paper the page is laid out on where PageSize or PageRegion is set beside media.
     options = PrintScheduler::JobOptions(PrintedWith(scheduler, "Kabinet-5", { "PageSize=Letter", "media=A5" }));
