@@ -6,6 +6,8 @@ find_package(Boost 1.74 REQUIRED)
 find_package(Cups REQUIRED)
 
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+# The ALSA library SDL's audio opens, only to keep its own messages off standard error.
+pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
 # SDL's X11 connection, only to learn when it is lost.
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng16)

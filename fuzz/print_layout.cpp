@@ -7,8 +7,9 @@
 // then label and value of each row. A row whose label and value are both empty is an empty row.
 //
 // Checks: the document is written; a last page after the first shows text (no blank trailing page: the sheet's
-// closing empty rows open none); and its page count lies between the fewest pages the rows fit on and one page
-// more than the most lines the header and rows can wrap into need at the layout's fill.
+// closing empty rows and lines left blank open none); and its page count lies between the fewest pages the rows that
+// show something fit on and one page more than the most lines the header and rows can break and wrap into need at the
+// layout's fill.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <xercesc/util/PlatformUtils.hpp>
@@ -30,6 +32,7 @@
 #include "platform/testing/debug_capture.h"
 #include "platform/text/utf8.h"
 #include "report/report.h"
+#include "report/text_wrap.h"
 
 namespace {
 
@@ -92,22 +95,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     size_t next = 0;
     for (; next + 1 < texts.size() && header.size() < header_pairs; next += 2)
         header[texts[next]] = texts[next + 1];
-    // A text too wide for its column wraps in one no narrower than half the printable width less a character. Two
-    // of its lines together are wider than that column less the widest letter, or the first would have taken more;
-    // and each line holds a letter at least.
+    // A text's line breaks start new lines. A line too wide for its column wraps in one no narrower than half the
+    // printable width less a character. Two of its lines together are wider than that column less the widest
+    // letter, or the first would have taken more; and each line holds a letter at least.
     const int column = GetDeviceCaps(dc, HORZRES) / 2 - tm.tmAveCharWidth - 1 - tm.tmMaxCharWidth;
     const auto most_lines = [&](const std::wstring& label, const std::wstring& value) {
         size_t most = 1;
         for (const std::wstring* text : { &label, &value }) {
-            SIZE extent {};
-            GetTextExtentPoint32W(dc, text->c_str(), static_cast<int>(text->size()), &extent);
-            size_t lines = text->size();
-            if (column > 0)
-                lines = std::min(lines, static_cast<size_t>(2 * extent.cx / column + 2));
+            size_t lines = 0;
+            for (std::wstring_view typed : report::TypedLines(*text)) {
+                SIZE extent {};
+                GetTextExtentPoint32W(dc, typed.data(), static_cast<int>(typed.size()), &extent);
+                size_t wrapped = std::max<size_t>(typed.size(), 1);
+                if (column > 0)
+                    wrapped = std::min(wrapped, static_cast<size_t>(2 * extent.cx / column + 2));
+                lines += wrapped;
+            }
             most = std::max(most, lines);
         }
         return most;
     };
+    // A row whose texts hold nothing but line breaks shows nothing and needs no page.
+    const auto shows = [](const std::wstring& text) { return text.find_first_not_of(L"\r\n") != std::wstring::npos; };
     size_t lines = 1; // the blank line after the header
     for (const auto& [key, value] : header)
         lines += most_lines(key, value);
@@ -119,7 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             report->AddEmptyRow();
         } else {
             report->AddRow(texts[next], texts[next + 1], L"String");
-            ++rows_with_text;
+            if (shows(texts[next]) || shows(texts[next + 1]))
+                ++rows_with_text;
         }
     }
     report->Print(dc, header);

@@ -28,14 +28,19 @@ struct Column {
     std::vector<std::wstring> lines;
 };
 
-// Each text starts half the printable width after the one before, or one character after its end where that is
-// wider. A line too wide for the printable width wraps: its last text at the width's end, a text before it where it
-// would leave the texts after it too little room, though never in a column narrower than half the width.
+// Each text starts half the printable width after the one before, or one character after its widest line's end
+// where that is wider; a line break in a text starts a new line in its column. A line too wide for the printable
+// width wraps: its last text at the width's end, a text before it where it would leave the texts after it too little
+// room, though never in a column narrower than half the width.
 std::vector<Column> LayOut(HDC dc, const PageLayout& layout, const std::vector<std::wstring>& texts)
 {
     std::vector<int> extents;
-    for (const std::wstring& text : texts)
-        extents.push_back(report::TextExtent(dc, text));
+    for (const std::wstring& text : texts) {
+        int widest = 0;
+        for (std::wstring_view line : report::TypedLines(text))
+            widest = std::max(widest, report::TextExtent(dc, line));
+        extents.push_back(widest);
+    }
     const auto advance = [&](int extent) { return std::max(layout.margin + extent, layout.half_width); };
     std::vector<Column> columns;
     int x = layout.margin;
@@ -57,8 +62,8 @@ std::vector<Column> LayOut(HDC dc, const PageLayout& layout, const std::vector<s
     return columns;
 }
 
-// Prints line after line down the pages. A full page is closed only when another line is about to print, so the
-// last line never leaves an empty page behind.
+// Prints line after line down the pages. A full page is closed only when a line that shows something is about to
+// print, so no page is left empty: neither by the last line nor by lines left blank (an empty row, a line break).
 class LinePrinter {
 public:
     LinePrinter(HDC dc, const PageLayout& layout)
@@ -76,13 +81,15 @@ public:
         for (const Column& column : columns)
             lines = std::max(lines, column.lines.size());
         for (size_t i = 0; i < lines; ++i) {
-            if (page_full_) {
+            const bool blank = std::none_of(columns.begin(), columns.end(),
+                [i](const Column& column) { return i < column.lines.size() && !column.lines[i].empty(); });
+            if (page_full_ && !blank) {
                 EndPage(dc_);
                 StartPage(dc_);
                 y_ = layout_.line_height;
             }
             for (const Column& column : columns)
-                if (i < column.lines.size())
+                if (i < column.lines.size() && !column.lines[i].empty())
                     TextOutW(dc_, column.x, y_, column.lines[i].c_str(), static_cast<int>(column.lines[i].size()));
             Skip();
         }

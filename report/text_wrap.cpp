@@ -56,24 +56,16 @@ size_t PieceThatFits(HDC dc, std::wstring_view word, int width)
     return hyphenated > 0 ? hyphenated : fits;
 }
 
-} // namespace
-
-int TextExtent(HDC dc, std::wstring_view text)
-{
-    SIZE extent {};
-    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &extent);
-    return extent.cx;
-}
-
-std::vector<std::wstring> WrapText(HDC dc, const std::wstring& text, int width)
+// One line of the text in lines no wider than the width, as WrapText says.
+std::vector<std::wstring> WrapLine(HDC dc, std::wstring_view text, int width)
 {
     if (width <= 0 || TextExtent(dc, text) <= width)
-        return { text };
+        return { std::wstring(text) };
     std::vector<std::wstring> lines;
     std::wstring line;
     for (size_t start = 0; start <= text.size();) {
         const size_t end = std::min(text.find(L' ', start), text.size());
-        std::wstring_view word = std::wstring_view(text).substr(start, end - start);
+        std::wstring_view word = text.substr(start, end - start);
         start = end + 1;
         std::wstring joined = line.empty() ? std::wstring(word) : line + L' ' + std::wstring(word);
         if (TextExtent(dc, joined) <= width) {
@@ -96,6 +88,39 @@ std::vector<std::wstring> WrapText(HDC dc, const std::wstring& text, int width)
     }
     if (!line.empty() || lines.empty())
         lines.push_back(line);
+    return lines;
+}
+
+} // namespace
+
+int TextExtent(HDC dc, std::wstring_view text)
+{
+    SIZE extent {};
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &extent);
+    return extent.cx;
+}
+
+std::vector<std::wstring_view> TypedLines(std::wstring_view text)
+{
+    std::vector<std::wstring_view> lines;
+    size_t start = 0;
+    for (size_t at = 0; at < text.size(); ++at)
+        if (text[at] == L'\n' || text[at] == L'\r') {
+            lines.push_back(text.substr(start, at - start));
+            if (text[at] == L'\r' && at + 1 < text.size() && text[at + 1] == L'\n')
+                ++at;
+            start = at + 1;
+        }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::vector<std::wstring> WrapText(HDC dc, const std::wstring& text, int width)
+{
+    std::vector<std::wstring> lines;
+    for (std::wstring_view typed : TypedLines(text))
+        for (std::wstring& line : WrapLine(dc, typed, width))
+            lines.push_back(std::move(line));
     return lines;
 }
 

@@ -13,8 +13,9 @@ program_packages=(
   # libraries the program calls
   libboost-dev libxerces-c-dev libpng-dev libjpeg62-turbo-dev
   libogg-dev libvorbis-dev libtheora-dev libagg-dev
-  # platform layer; the font the program asks for by name resolves to Liberation Sans
-  libsdl2-dev libx11-dev libfreetype-dev libfontconfig-dev libcups2-dev libcairo2-dev
+  # platform layer (libasound2-dev: the ALSA library SDL's audio opens); the font the program asks for by name
+  # resolves to Liberation Sans
+  libsdl2-dev libasound2-dev libx11-dev libfreetype-dev libfontconfig-dev libcups2-dev libcairo2-dev
   fonts-liberation
 )
 # What the tests, the benchmarks, fuzzing and the sanitizer builds add.
@@ -25,8 +26,9 @@ check_packages=(
   clang libclang-rt-14-dev zlib1g-dev
   # a second font face the font tests ask for
   fonts-dejavu-core
-  # a private print scheduler for the tests, and reading printed pages back
-  cups-daemon cups-client poppler-utils
+  # a private print scheduler for the tests, cups-filters' pdftopdf (in the chain of a test queue's driver), and
+  # reading printed pages back
+  cups-daemon cups-client cups-filters-core-drivers poppler-utils
   # a real X display for the tests that start the program and the presenter benchmark
   xvfb xdotool
 )

@@ -68,11 +68,15 @@ Report RunWithMedians(int argc, char** argv)
     return reporter.report;
 }
 
-void PrintRatio(const Medians& medians, const std::string& name, const std::string& ours, const std::string& theirs)
+std::optional<double> PrintRatio(
+    const Medians& medians, const std::string& name, const std::string& ours, const std::string& theirs)
 {
     const auto a = medians.find(ours), b = medians.find(theirs);
-    if (a != medians.end() && b != medians.end() && b->second > 0)
-        std::printf("ratio %s %.3f\n", name.c_str(), a->second / b->second);
+    if (a == medians.end() || b == medians.end() || b->second <= 0)
+        return std::nullopt;
+    const double ratio = a->second / b->second;
+    std::printf("ratio %s %.3f\n", name.c_str(), ratio);
+    return ratio;
 }
 
 } // namespace bench

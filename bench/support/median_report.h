@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 namespace bench {
@@ -23,7 +24,8 @@ struct Report {
 // Runs the benchmarks given on the command line (7 repetitions each, interleaved, unless told otherwise).
 Report RunWithMedians(int argc, char** argv);
 
-// Prints the ratio of two medians when both were measured.
-void PrintRatio(const Medians& medians, const std::string& name, const std::string& ours, const std::string& theirs);
+// Prints the ratio of two medians when both were measured, and returns it; nothing when one was not.
+std::optional<double> PrintRatio(
+    const Medians& medians, const std::string& name, const std::string& ours, const std::string& theirs);
 
 } // namespace bench

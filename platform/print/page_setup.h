@@ -2,6 +2,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -24,10 +26,15 @@ struct PageSetup {
 // A4 inside the unstated margins: what a destination that reports no paper prints on.
 PageSetup DefaultPage();
 
-// The paper chosen in the destination's options (media, else the driver's PageSize or PageRegion; by any name CUPS
-// knows it by), else the destination's default paper, with the margins it reports for that paper, the unstated margin
-// on a side it gives none; DefaultPage() when it reports no paper or its margins leave nothing to print on. False when
-// the scheduler does not know the destination.
-bool LookUpPage(const std::string& destination, PageSetup& page);
+// A job's options by name, as cupsAddOption takes them.
+using JobOptions = std::vector<std::pair<std::string, std::string>>;
+
+// The paper chosen in the destination's options (the first element of media that names a paper the destination
+// offers, else the driver's PageSize, else its PageRegion; by any name CUPS knows it by), else the destination's
+// default paper, with the margins it reports for that paper, the unstated margin on a side it gives none;
+// DefaultPage() when it reports no paper or its margins leave nothing to print on. The options are those a job on
+// the destination carries, as lp sends them, so that the printer is asked for that paper. False when the scheduler
+// does not know the destination.
+bool LookUpPage(const std::string& destination, PageSetup& page, JobOptions& options);
 
 } // namespace platform

@@ -24,13 +24,19 @@ double Points(int device_units)
 
 } // namespace
 
-PrintJob::PrintJob(const std::string& destination, const std::string& title, const PageSetup& page)
+PrintJob::PrintJob(
+    const std::string& destination, const std::string& title, const PageSetup& page, const JobOptions& options)
     : name_(destination.substr(0, destination.find('/')))
     , page_setup_(page)
 {
     if (!MakeSurface())
         return;
-    id_ = cupsCreateJob(CUPS_HTTP_DEFAULT, name_.c_str(), title.c_str(), 0, nullptr);
+    cups_option_t* cups_options = nullptr;
+    int count = 0;
+    for (const auto& [option, value] : options)
+        count = cupsAddOption(option.c_str(), value.c_str(), count, &cups_options);
+    id_ = cupsCreateJob(CUPS_HTTP_DEFAULT, name_.c_str(), title.c_str(), count, cups_options);
+    cupsFreeOptions(count, cups_options);
     if (id_ <= 0) {
         id_ = 0;
         Report("the scheduler refused a job", name_);

@@ -12,8 +12,9 @@ namespace platform {
 
 class PrintJob {
 public:
-    // Opens the job; Id() is 0 when the scheduler refused it or the surface could not be made.
-    PrintJob(const std::string& destination, const std::string& title, const PageSetup& page);
+    // Opens the job with the options given; Id() is 0 when the scheduler refused it or the surface could not be made.
+    PrintJob(
+        const std::string& destination, const std::string& title, const PageSetup& page, const JobOptions& options);
     // A job that Send writes to file as a PDF; Id() is 1, or 0 when the surface could not be made.
     PrintJob(const PageSetup& page, const std::string& file);
     // A job never sent is cancelled.

@@ -16,6 +16,7 @@ struct PrinterContext {
     std::string destination;
     std::string file; // set for a context without a scheduler
     platform::PageSetup page;
+    platform::JobOptions options; // taken with the page, so that the job asks for the paper the page is laid out on
     std::unique_ptr<platform::PrintFont> font;
     std::unique_ptr<platform::PrintJob> job;
 };
@@ -67,7 +68,7 @@ HDC CreateDCW(const wchar_t*, const wchar_t* device, const wchar_t*, const void*
         return nullptr;
     auto context = std::make_unique<PrinterContext>();
     context->destination = platform::ToUtf8(device);
-    if (!platform::LookUpPage(context->destination, context->page))
+    if (!platform::LookUpPage(context->destination, context->page, context->options))
         return nullptr;
     return Register(std::move(context));
 }
@@ -135,8 +136,9 @@ int StartDocW(HDC dc, const DOCINFOW* info)
     if (!context || !info || info->lpszOutput || context->job)
         return SP_ERROR;
     const std::string title = info->lpszDocName ? platform::ToUtf8(info->lpszDocName) : std::string();
-    auto job = context->file.empty() ? std::make_unique<platform::PrintJob>(context->destination, title, context->page)
-                                     : std::make_unique<platform::PrintJob>(context->page, context->file);
+    auto job = context->file.empty()
+        ? std::make_unique<platform::PrintJob>(context->destination, title, context->page, context->options)
+        : std::make_unique<platform::PrintJob>(context->page, context->file);
     if (job->Id() <= 0)
         return SP_ERROR;
     context->job = std::move(job);

@@ -45,8 +45,9 @@ BOOL DeleteDC(HDC dc);
 // 0 for an unknown context or index.
 int GetDeviceCaps(HDC dc, int index);
 
-// Opens a job under the document's name on the context's printer; the job id (> 0), or SP_ERROR when a document
-// is already open, the scheduler refuses the job, or the page surface cannot be made.
+// Opens a job under the document's name on the context's printer, with the destination's options as the context
+// found them (LookUpPage); the job id (> 0), or SP_ERROR when a document is already open, the scheduler refuses the
+// job, or the page surface cannot be made.
 int StartDocW(HDC dc, const DOCINFOW* info);
 // > 0 on success; SP_ERROR without an open document, or for StartPage with a page already open.
 int StartPage(HDC dc);

@@ -26,50 +26,63 @@ namespace fs = std::filesystem;
 namespace {
 
 // Run with no arguments it names its device; with a job it copies the file (or its input) to
-// <folder in the device URI>/job-<id>.pdf, through a temporary name so that no reader sees half a job.
+// <folder in the device URI>/job-<id>.pdf, through a temporary name so that no reader sees half a job, and keeps the
+// job's name and options beside it.
 constexpr const char* kBackend = R"(#!/bin/sh
 [ $# -eq 0 ] && { echo 'direct imtest "Unknown" "Test job folder"'; exit 0; }
 dir="${DEVICE_URI#imtest:}"
 mkdir -p "$dir" || exit 1
 if [ -n "$6" ]; then cp "$6" "$dir/.job-$1"; else cat > "$dir/.job-$1"; fi || exit 1
 printf '%s' "$3" > "$dir/job-$1.title"
+printf '%s' "$5" > "$dir/job-$1.options"
 mv "$dir/.job-$1" "$dir/job-$1.pdf"
 )";
 
-// PDF goes through to the device unchanged ("-"); the driver only describes the paper.
+// PDF goes through to the device unchanged ("-"), or through cups-filters' pdftopdf, which puts the pages on the
+// paper the job's options choose; the driver describes the paper and the trays.
 std::string DriverText(PrintScheduler::Driver driver)
 {
+    using Driver = PrintScheduler::Driver;
     struct Paper {
         const char* name;
         int width, height; // points
     };
-    const Paper papers[] = { { "A4", 595, 842 }, { "Letter", 612, 792 }, { "A5", 420, 595 } };
-    const bool letter = driver == PrintScheduler::Driver::kLetterWithMargins;
+    const Paper papers[]
+        = { { "A4", 595, 842 }, { "Letter", 612, 792 }, { "A5", 420, 595 }, { "Executive", 522, 756 } };
+    const char* paper = driver == Driver::kLetterWithMargins ? "Letter"
+        : driver == Driver::kExecutiveThroughPdftopdf        ? "Executive"
+                                                             : "A4";
     std::ostringstream ppd;
     ppd << "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
            "*LanguageEncoding: ISOLatin1\n*PCFileName: \"imtest.ppd\"\n*Manufacturer: \"Test\"\n"
            "*Product: \"(Test)\"\n*ModelName: \"Test Paper\"\n*ShortNickName: \"Test Paper\"\n"
            "*NickName: \"Test Paper\"\n*PSVersion: \"(3010.000) 0\"\n"
-           "*cupsFilter2: \"application/pdf application/vnd.cups-pdf 0 -\"\n"
-           "*OpenUI *PageSize: PickOne\n*DefaultPageSize: "
-        << (letter ? "Letter" : "A4") << "\n";
+        << (driver == Driver::kExecutiveThroughPdftopdf
+                   ? "*cupsFilter2: \"application/vnd.cups-pdf application/pdf 0 -\"\n"
+                   : "*cupsFilter2: \"application/pdf application/vnd.cups-pdf 0 -\"\n")
+        << "*OpenUI *PageSize: PickOne\n*DefaultPageSize: " << paper << "\n";
     for (const Paper& p : papers)
         ppd << "*PageSize " << p.name << ": \"<</PageSize[" << p.width << " " << p.height << "]>>setpagedevice\"\n";
-    ppd << "*CloseUI: *PageSize\n*DefaultImageableArea: " << (letter ? "Letter" : "A4") << "\n";
+    ppd << "*CloseUI: *PageSize\n*OpenUI *InputSlot: PickOne\n*DefaultInputSlot: Auto\n"
+           "*InputSlot Auto: \"<</ManualFeed false>>setpagedevice\"\n"
+           "*InputSlot Tray1: \"<</MediaPosition 1>>setpagedevice\"\n"
+           "*InputSlot Upper: \"<</MediaPosition 2>>setpagedevice\"\n*CloseUI: *InputSlot\n"
+           "*DefaultImageableArea: "
+        << paper << "\n";
     for (const Paper& p : papers) {
         // Lower left and upper right corners of the printable area.
         int x0 = 0, y0 = 0, x1 = p.width, y1 = p.height;
-        if (driver == PrintScheduler::Driver::kLetterWithMargins) {
+        if (driver == Driver::kLetterWithMargins) {
             x0 = 18, y0 = 36, x1 = p.width - 18, y1 = p.height - 36;
-        } else if (driver == PrintScheduler::Driver::kA4WithWideMargins) {
+        } else if (driver == Driver::kA4WithWideMargins || driver == Driver::kExecutiveThroughPdftopdf) {
             x0 = 72, y0 = 90, x1 = p.width - 36, y1 = p.height - 54;
-        } else if (driver == PrintScheduler::Driver::kA4WithoutPrintableArea) {
+        } else if (driver == Driver::kA4WithoutPrintableArea) {
             std::swap(x0, x1);
             std::swap(y0, y1);
         }
         ppd << "*ImageableArea " << p.name << ": \"" << x0 << " " << y0 << " " << x1 << " " << y1 << "\"\n";
     }
-    ppd << "*DefaultPaperDimension: " << (letter ? "Letter" : "A4") << "\n";
+    ppd << "*DefaultPaperDimension: " << paper << "\n";
     for (const Paper& p : papers)
         ppd << "*PaperDimension " << p.name << ": \"" << p.width << " " << p.height << "\"\n";
     return ppd.str();
@@ -223,9 +236,34 @@ void PrintScheduler::SetEnvironment(const char* name, const std::string& value)
     setenv(name, value.c_str(), 1);
 }
 
+void PrintScheduler::SetUserOption(const std::string& queue, const std::string& option)
+{
+    UseUserFolder();
+    Admin({ "lpoptions", "-p", queue, "-o", option });
+}
+
+// lpoptions -x writes nothing when the queue is the scheduler's only one: the queue's lines go from the file here.
+void PrintScheduler::ClearUserOptions(const std::string& queue)
+{
+    UseUserFolder();
+    const fs::path file = folder_ / "user" / ".cups" / "lpoptions";
+    std::ifstream in(file);
+    std::string kept;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string kind, name;
+        words >> kind >> name;
+        if (name != queue)
+            kept += line + "\n";
+    }
+    in.close();
+    if (fs::exists(file))
+        std::ofstream(file, std::ios::trunc) << kept;
+}
+
 // lpoptions writes ~/.cups/lpoptions, as root too on CUPS 2.4 (later versions write root's into CUPS_SERVERROOT):
 // both point into the folder, for lpoptions and for this process's CUPS clients alike.
-void PrintScheduler::SetUserOption(const std::string& queue, const std::string& option)
+void PrintScheduler::UseUserFolder()
 {
     const fs::path user = folder_ / "user";
     if (!fs::exists(user)) {
@@ -233,7 +271,6 @@ void PrintScheduler::SetUserOption(const std::string& queue, const std::string& 
         SetEnvironment("HOME", user.string());
         SetEnvironment("CUPS_SERVERROOT", user.string());
     }
-    Admin({ "lpoptions", "-p", queue, "-o", option });
 }
 
 void PrintScheduler::AddQueue(const std::string& name)
@@ -279,6 +316,19 @@ std::string PrintScheduler::JobTitle(const fs::path& job)
 {
     std::ifstream in(fs::path(job).replace_extension(".title"));
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::map<std::string, std::string> PrintScheduler::JobOptions(const fs::path& job)
+{
+    std::ifstream in(fs::path(job).replace_extension(".options"));
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    cups_option_t* parsed = nullptr;
+    const int count = cupsParseOptions(text.c_str(), 0, &parsed);
+    std::map<std::string, std::string> options;
+    for (int i = 0; i < count; ++i)
+        options[parsed[i].name] = parsed[i].value;
+    cupsFreeOptions(count, parsed);
+    return options;
 }
 
 void PrintScheduler::SavePages(const fs::path& job, const std::string& name)

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <future>
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -33,13 +34,17 @@ public:
             AddQueue(name);
         SetDefault(*(names.end() - 1));
     }
-    // What the small driver of a queue says: it offers A4, US Letter and A5, this one its default and no media
-    // option set, each size with the printable area given.
+    // What the small driver of a queue says: it offers A4, US Letter, A5 and Executive (no B5), this one its default
+    // and no media option set, each size with the printable area given, and the trays Auto (its default), Tray1 and
+    // Upper. The PDF reaches the device as it was sent, unless the driver says otherwise.
     enum class Driver {
         kLetterWithMargins, // margins of 18 pt left and right, 36 pt top and bottom
         kA4WithoutMargins, // the whole sheet printable, as a driver that gives 0
         kA4WithoutPrintableArea, // margins as large as the sheet: the area is inverted
         kA4WithWideMargins, // margins of 72 pt left, 54 pt top, 36 pt right, 90 pt bottom: each unlike its opposite
+        // The margins of kA4WithWideMargins; the PDF goes through cups-filters' pdftopdf, which puts the pages on the
+        // paper the job asks for, as a driver's filters do.
+        kExecutiveThroughPdftopdf,
     };
     void AddQueue(const std::string& name, Driver driver);
     void RemoveQueue(const std::string& name) { Admin({ "/usr/sbin/lpadmin", "-x", name }); }
@@ -49,6 +54,8 @@ public:
     // folder. The CUPS library finds that file through the environment it sees when a thread first calls it: the
     // choice reaches what is asked on a thread started afterwards (OnNewThread).
     void SetUserOption(const std::string& queue, const std::string& option);
+    // Takes back every option of the user's own for the queue (lpoptions -x).
+    void ClearUserOptions(const std::string& queue);
     template <class F> static auto OnNewThread(F f) { return std::async(std::launch::async, std::move(f)).get(); }
 
     // The PDFs the queue's device wrote, oldest first, once there are count of them or the timeout has passed.
@@ -58,6 +65,8 @@ public:
     int JobCount(const std::string& queue, const char* which = "all") const;
     // The job name the device was given with a job file.
     static std::string JobTitle(const std::filesystem::path& job);
+    // The options the scheduler gave the device with a job file (its back end's fifth argument), by name.
+    static std::map<std::string, std::string> JobOptions(const std::filesystem::path& job);
     // Writes the job's pages as PNG files into the running test's picture folder (testing_support::PicturePath),
     // numbered after the name given.
     static void SavePages(const std::filesystem::path& job, const std::string& name);
@@ -66,6 +75,8 @@ public:
 
 private:
     void WriteConfiguration();
+    // Points HOME and CUPS_SERVERROOT into the folder, where lpoptions keeps the user's options.
+    void UseUserFolder();
     void Admin(const std::vector<std::string>& command);
     // Sets the variable while the scheduler runs; the destructor gives it back its earlier value or unsets it.
     void SetEnvironment(const char* name, const std::string& value);

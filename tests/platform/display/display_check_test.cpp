@@ -88,6 +88,21 @@ TEST_F(ProgramStart, TheChosenDummyDriverRunsQuietlyUnlessTracesAreAskedFor)
     EXPECT_NE(traced.ErrorText().find("FPS: "), std::string::npos) << traced.ErrorText();
 }
 
+// On a machine without a sound card the program plays through the null output: what the sound library says about the
+// missing card is a trace, never a line on standard error.
+TEST_F(ProgramStart, TheSoundLibrarysOwnMessagesAreTracesOnly)
+{
+    Child quiet = Start({ "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=alsa" });
+    Runs(quiet);
+    EXPECT_EQ(quiet.ErrorText(), "");
+
+    if (fs::exists("/dev/snd"))
+        return; // a card ALSA can open says nothing
+    Child traced = Start({ "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=alsa", "MAZE_DEBUG=1" });
+    Runs(traced);
+    EXPECT_NE(traced.ErrorText().find("ALSA lib "), std::string::npos) << traced.ErrorText();
+}
+
 // With an ordinary user's environment the window is on that display, never on an off-screen driver.
 TEST_F(ProgramOnVirtualDisplay, ARealDisplayRunsAndShowsTheWindowThere)
 {

@@ -1,7 +1,9 @@
 #include "tests/platform/display/program_run.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 #include <fcntl.h>
@@ -111,7 +113,11 @@ Child ProgramStart::Start(const std::vector<std::string>& extra) const
         if (const char* value = std::getenv(name))
             env.push_back(std::string(name) + "=" + value);
     }
-    env.insert(env.end(), extra.begin(), extra.end());
+    for (const std::string& variable : extra) {
+        const std::string name = variable.substr(0, variable.find('=') + 1);
+        std::erase_if(env, [&](const std::string& set) { return set.rfind(name, 0) == 0; });
+        env.push_back(variable);
+    }
     return Child({ MAZE_EXERCISE }, env);
 }
 

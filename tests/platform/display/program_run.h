@@ -44,7 +44,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The program's environment: nothing of the test's own (no display, no chosen driver) beyond extra.
+    // The program's environment: nothing of the test's own (no display, no chosen driver) beyond extra, whose
+    // variables replace those of the same name.
     Child Start(const std::vector<std::string>& extra) const;
 
     std::filesystem::path home_;

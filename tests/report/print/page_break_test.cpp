@@ -114,6 +114,52 @@ TEST_F(PageBreakTest, ARowThatWouldReachThePagesEndOpensTheNextPage)
     EXPECT_NEAR(seventh->y_min, words.front().y_min, 0.5) << "page 2 does not start on line 1";
 }
 
+// Lines left blank open no page: the header and its blank line take lines 1 and 2 of a page ten lines tall, five
+// rows lines 3 to 7, and a comment typed with line breaks after it starts on line 8. Its blank lines run past the
+// page's end without opening another; a row after them opens page 2 on line 1.
+TEST_F(PageBreakTest, LinesLeftBlankByLineBreaksOpenNoPage)
+{
+    HDC probe = CreatePdfFileDC(platform::DefaultPage(), (folder / "probe.pdf").string());
+    ASSERT_NE(probe, nullptr);
+    TEXTMETRICW tm {};
+    GetTextMetricsW(probe, &tm);
+    DeleteDC(probe);
+    const int line = tm.tmHeight + tm.tmExternalLeading;
+    const auto print = [&](bool row_after, const std::string& name) {
+        auto report = IMReport::Open(platform::FromUtf8((folder / (name + ".xls")).string()), L"Иванов");
+        for (int i = 1; i <= 5; ++i)
+            report->AddRow(L"Строка " + std::to_wstring(i), L"1", L"String");
+        report->AddRow(L"Комментарий", L"Хорошо\n\n\r\n\n\n\n", L"String");
+        if (row_after)
+            report->AddRow(L"Строка 6", L"\n\n1", L"String");
+        const fs::path pdf = folder / (name + ".pdf");
+        HDC dc = CreatePdfFileDC(platform::PageSetup { 4961, 300 + 10 * line, 150, 150, 150, 150 }, pdf.string());
+        EXPECT_NE(dc, nullptr);
+        report->Print(dc, { { L"Ученик", L"Иванов" } });
+        DeleteDC(dc);
+        return pdf;
+    };
+    const double points_per_line = line * 72.0 / platform::kPrintDpi;
+
+    const fs::path last = print(false, "last");
+    EXPECT_EQ(PdfPages(last), 1) << "the comment's blank lines opened a page";
+    auto words = PdfWords(last);
+    ASSERT_FALSE(words.empty());
+    EXPECT_EQ(words.back().text, "Хорошо");
+    EXPECT_NEAR(words.back().y_min - words.front().y_min, 7 * points_per_line, 0.5);
+
+    const fs::path more = print(true, "more");
+    ASSERT_EQ(PdfPages(more), 2);
+    for (int page = 1; page <= 2; ++page)
+        EXPECT_NE(PageText(more, page).find("Строка"), std::string::npos) << "page " << page << " is blank";
+    words = PdfWords(more);
+    ASSERT_GE(words.size(), 3u);
+    const PdfWord& value = words.back();
+    EXPECT_EQ(value.text, "1");
+    EXPECT_EQ(value.page, 1);
+    EXPECT_NEAR(value.y_min - words.front().y_min, 2 * points_per_line, 0.5) << "the row's own line breaks were lost";
+}
+
 TEST_F(PageBreakTest, APageWithoutPrintableAreaHasNoContext)
 {
     EXPECT_EQ(CreatePdfFileDC(platform::PageSetup { 600, 600, 300, 0, 300, 0 }, (folder / "x.pdf").string()), nullptr);

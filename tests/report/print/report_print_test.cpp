@@ -122,6 +122,48 @@ TEST_F(ReportPrintTest, HeaderThenBlankLineThenEveryRowOfThePupilsSheetInColumns
     EXPECT_NEAR(wide_value->x_min, X(margin + Width(wide) + margin), 1.0);
 }
 
+// A teacher's comment typed on several lines (a spreadsheet program keeps the line breaks in the cell): each line
+// starts in the value's column one line below the one before, and the next row follows its last line. The comment
+// takes the room of its widest line, so a label beside it wider than half the page stays on one line.
+TEST_F(ReportPrintTest, ALineBreakInACellStartsANewLineInTheValuesColumn)
+{
+    const std::wstring label = L"Комментарий учителя о работе ученика на первом занятии в классе";
+    const std::vector<std::wstring> typed { L"Старался", L"но торопился", L"и ошибался", L"в начале", L"а потом",
+        L"исправил всё сам" };
+    std::wstring comment;
+    int widest = 0;
+    for (const std::wstring& l : typed) {
+        comment += (comment.empty() ? L"" : l == typed[2] ? L"\r\n" : L"\n") + l;
+        widest = std::max(widest, Width(l));
+    }
+    ASSERT_GT(Width(label), half - margin);
+    ASSERT_GT(Width(comment), GetDeviceCaps(dc, HORZRES) - Width(label) - 2 * margin);
+    ASSERT_LT(Width(label) + widest + 3 * margin, GetDeviceCaps(dc, HORZRES));
+    auto report = Open("book.xls", L"Иванов");
+    report->AddRow(label, comment, L"String");
+    report->AddRow(L"Число попыток", L"3", L"Number");
+    const fs::path pdf = Print(*report);
+    ASSERT_FALSE(pdf.empty());
+
+    const auto words = PdfWords(pdf);
+    const PdfWord* first = Find(words, "Комментарий");
+    const PdfWord* last = Find(words, "классе");
+    const PdfWord* next_row = Find(words, "Число");
+    ASSERT_TRUE(first && last && next_row);
+    EXPECT_NEAR(last->y_min, first->y_min, 0.5) << "the label wrapped";
+    const double line_points = line * 72.0 / 600;
+    for (size_t i = 0; i < typed.size(); ++i) {
+        const std::string start = platform::ToUtf8(typed[i].substr(0, typed[i].find(L' ')));
+        SCOPED_TRACE(start);
+        const auto found = std::find_if(words.begin(), words.end(),
+            [&](const PdfWord& w) { return w.text == start && w.y_min > first->y_min + (i - 0.5) * line_points; });
+        ASSERT_NE(found, words.end());
+        EXPECT_NEAR(found->y_min - first->y_min, i * line_points, 0.5);
+        EXPECT_NEAR(found->x_min, X(margin + Width(label) + margin), 1.0);
+    }
+    EXPECT_NEAR(next_row->y_min - first->y_min, typed.size() * line_points, 0.5);
+}
+
 // A workbook re-saved by a spreadsheet program prefixes every element; its rows still reach the paper.
 TEST_F(ReportPrintTest, TheRowsOfAResavedWorkbookPrint)
 {

@@ -57,6 +57,20 @@ TEST_F(WrapTest, AWordTooWideForTheLineBreaksAfterItsLastHyphenThatFits)
     }
 }
 
+// A value typed on several lines in a spreadsheet program: each line break ("\n", "\r\n", "\r") starts a new line,
+// and each line wraps by itself.
+TEST_F(WrapTest, ALineBreakStartsANewLineAndEachLineWraps)
+{
+    const int wide = Width(L"Старался, но торопился и ошибался");
+    EXPECT_EQ(report::WrapText(dc, L"Старался,\nно торопился", wide), (Lines { L"Старался,", L"но торопился" }));
+    EXPECT_EQ(report::WrapText(dc, L"Старался,\r\nно торопился", wide), (Lines { L"Старался,", L"но торопился" }));
+    EXPECT_EQ(report::WrapText(dc, L"Старался,\rно торопился", wide), (Lines { L"Старался,", L"но торопился" }));
+    EXPECT_EQ(
+        report::WrapText(dc, L"Старался\n\nи ошибался\n", wide), (Lines { L"Старался", L"", L"и ошибался", L"" }));
+    EXPECT_EQ(report::WrapText(dc, L"Молодец\r\nИван Петров-Водкин", Width(L"Петров-Водкин")),
+        (Lines { L"Молодец", L"Иван", L"Петров-Водкин" }));
+}
+
 TEST_F(WrapTest, ALongWordFillsEveryLineAndLosesNoLetter)
 {
     // 3 000 letters with a hyphen after every fortieth, in a column about twenty letters wide: most lines break
