@@ -42,6 +42,27 @@ protected:
         DeleteDC(dc);
         return pdf;
     }
+    // The height of one printed line, in device units.
+    int LineHeight()
+    {
+        HDC probe = CreatePdfFileDC(platform::DefaultPage(), (folder / "probe.pdf").string());
+        EXPECT_NE(probe, nullptr);
+        TEXTMETRICW tm {};
+        GetTextMetricsW(probe, &tm);
+        DeleteDC(probe);
+        return tm.tmHeight + tm.tmExternalLeading;
+    }
+    // The report printed on a page whose printable height is exactly ten lines; the PDF written.
+    fs::path PrintOnTenLines(IMReport& report, int line, const std::string& name)
+    {
+        const fs::path pdf = folder / (name + ".pdf");
+        HDC dc = CreatePdfFileDC(platform::PageSetup { 4961, 300 + 10 * line, 150, 150, 150, 150 }, pdf.string());
+        EXPECT_NE(dc, nullptr);
+        EXPECT_EQ(GetDeviceCaps(dc, VERTRES), 10 * line);
+        report.Print(dc, { { L"Ученик", L"Иванов" } });
+        DeleteDC(dc);
+        return pdf;
+    }
     std::string PageText(const fs::path& pdf, int page)
     {
         const std::string p = std::to_string(page);
@@ -75,24 +96,12 @@ TEST_F(PageBreakTest, ARowThatWouldReachThePagesEndOpensTheNextPage)
     // A printable height of exactly ten lines. The header line and the blank line take lines 1 and 2 (line n stands
     // at y = n line heights); rows follow from line 3. After the row on line 8 the next would reach line 9, whose
     // bottom touches the page's end: that row opens page 2 on line 1.
-    HDC probe = CreatePdfFileDC(platform::DefaultPage(), (folder / "probe.pdf").string());
-    ASSERT_NE(probe, nullptr);
-    TEXTMETRICW tm {};
-    GetTextMetricsW(probe, &tm);
-    DeleteDC(probe);
-    const int line = tm.tmHeight + tm.tmExternalLeading;
+    const int line = LineHeight();
     ASSERT_GT(line, 0);
-    const platform::PageSetup page { 4961, 300 + 10 * line, 150, 150, 150, 150 };
-
     auto report = IMReport::Open(platform::FromUtf8((folder / "exact.xls").string()), L"Иванов");
     for (int i = 1; i <= 8; ++i)
         report->AddRow(L"Строка " + std::to_wstring(i), L"1", L"Number");
-    const fs::path pdf = folder / "exact.pdf";
-    HDC dc = CreatePdfFileDC(page, pdf.string());
-    ASSERT_NE(dc, nullptr);
-    ASSERT_EQ(GetDeviceCaps(dc, VERTRES), 10 * line);
-    report->Print(dc, { { L"Ученик", L"Иванов" } });
-    DeleteDC(dc);
+    const fs::path pdf = PrintOnTenLines(*report, line, "exact");
 
     // Each line's words in reading order: label, number, value.
     const auto words = PdfWords(pdf);
@@ -119,12 +128,8 @@ TEST_F(PageBreakTest, ARowThatWouldReachThePagesEndOpensTheNextPage)
 // page's end without opening another; a row after them opens page 2 on line 1.
 TEST_F(PageBreakTest, LinesLeftBlankByLineBreaksOpenNoPage)
 {
-    HDC probe = CreatePdfFileDC(platform::DefaultPage(), (folder / "probe.pdf").string());
-    ASSERT_NE(probe, nullptr);
-    TEXTMETRICW tm {};
-    GetTextMetricsW(probe, &tm);
-    DeleteDC(probe);
-    const int line = tm.tmHeight + tm.tmExternalLeading;
+    const int line = LineHeight();
+    ASSERT_GT(line, 0);
     const auto print = [&](bool row_after, const std::string& name) {
         auto report = IMReport::Open(platform::FromUtf8((folder / (name + ".xls")).string()), L"Иванов");
         for (int i = 1; i <= 5; ++i)
@@ -132,12 +137,7 @@ TEST_F(PageBreakTest, LinesLeftBlankByLineBreaksOpenNoPage)
         report->AddRow(L"Комментарий", L"Хорошо\n\n\r\n\n\n\n", L"String");
         if (row_after)
             report->AddRow(L"Строка 6", L"\n\n1", L"String");
-        const fs::path pdf = folder / (name + ".pdf");
-        HDC dc = CreatePdfFileDC(platform::PageSetup { 4961, 300 + 10 * line, 150, 150, 150, 150 }, pdf.string());
-        EXPECT_NE(dc, nullptr);
-        report->Print(dc, { { L"Ученик", L"Иванов" } });
-        DeleteDC(dc);
-        return pdf;
+        return PrintOnTenLines(*report, line, name);
     };
     const double points_per_line = line * 72.0 / platform::kPrintDpi;
 
