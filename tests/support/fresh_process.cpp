@@ -21,13 +21,16 @@ class Watchdog {
 public:
     void Arm(std::string test, std::chrono::seconds limit)
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         running_ = std::move(test);
         limit_ = limit;
         deadline_ = std::chrono::steady_clock::now() + limit;
         if (!started_) {
             started_ = true;
             std::thread([this] { Watch(); }).detach();
+            // Started and waiting before the test runs: a test that forks while the new thread is still starting
+            // (and may hold the allocator's locks) would leave its child deadlocked.
+            changed_.wait(lock, [this] { return watching_; });
         }
         changed_.notify_all();
     }
@@ -43,6 +46,8 @@ private:
     void Watch()
     {
         std::unique_lock lock(mutex_);
+        watching_ = true;
+        changed_.notify_all();
         for (;;) {
             if (running_.empty()) {
                 changed_.wait(lock);
@@ -64,6 +69,7 @@ private:
     std::chrono::seconds limit_ { 0 };
     std::chrono::steady_clock::time_point deadline_;
     bool started_ = false;
+    bool watching_ = false;
 };
 
 Watchdog& TheWatchdog()
