@@ -142,13 +142,12 @@ bool IMReport::SaveOwn(Clock::time_point until, bool onlyWhenNeeded, Intake& int
     report::WorkbookLock lock(path, Remaining(until));
     if (!lock.Held()) {
         error = lock.Error();
-        intake.stored = report::Gone(path) ? Stored::Missing : Stored::NotTaken;
+        intake.stored = report::Gone(path) ? Stored::Missing : Stored::Unreadable;
         return false;
     }
     intake = TakeIn(path, lock, true);
     switch (intake.stored) {
     case Stored::Unreadable:
-    case Stored::NotTaken:
         error = "the stored workbook cannot be read (" + intake.why + ")";
         return false;
     case Stored::Damaged:

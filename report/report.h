@@ -107,8 +107,8 @@ private:
     // Starts the XML library; throws when it cannot.
     void StartLibrary();
 
-    // NotTaken: the lock was not had, so the workbook, which is there, was not read.
-    enum class Stored { Parsed, Missing, Damaged, Unreadable, NotTaken };
+    // Unreadable also stands for a workbook that is there but was not read: the lock was not had.
+    enum class Stored { Parsed, Missing, Damaged, Unreadable };
     // What taking in the stored workbook found.
     struct Intake {
         Stored stored = Stored::Unreadable;
@@ -121,6 +121,9 @@ private:
     Intake TakeIn(const std::string& path, const report::WorkbookLock& lock, bool moveDamaged);
     report::DocumentPtr EmptyWorkbook() const;
     static xercesc::DOMElement* FindOrAddWorksheet(xercesc::DOMDocument& document, const std::string& sheetName);
+    // Appends rows to the named worksheet of document, made when missing; gives the worksheet.
+    static xercesc::DOMElement* WriteRows(
+        xercesc::DOMDocument& document, const std::string& sheetName, const std::vector<Row>& rows);
     // Writes the carried runs, then the unsaved rows, into document; gives the pupil's worksheet there.
     xercesc::DOMElement* JoinRuns(xercesc::DOMDocument& document) const;
     // Appends the row at the end of the worksheet's table, whose declared extent grows to take it and its cells:

@@ -78,17 +78,19 @@ DOMElement* IMReport::FindOrAddWorksheet(DOMDocument& document, const std::strin
     return worksheet;
 }
 
-DOMElement* IMReport::JoinRuns(DOMDocument& document) const
+DOMElement* IMReport::WriteRows(DOMDocument& document, const std::string& sheetName, const std::vector<Row>& rows)
 {
-    for (const Run& run : held_) {
-        DOMElement* worksheet = FindOrAddWorksheet(document, run.sheetName);
-        for (const Row& row : run.rows)
-            WriteRow(*worksheet, row);
-    }
-    DOMElement* worksheet = FindOrAddWorksheet(document, sheetName_);
-    for (const Row& row : unsaved_)
+    DOMElement* worksheet = FindOrAddWorksheet(document, sheetName);
+    for (const Row& row : rows)
         WriteRow(*worksheet, row);
     return worksheet;
+}
+
+DOMElement* IMReport::JoinRuns(DOMDocument& document) const
+{
+    for (const Run& run : held_)
+        WriteRows(document, run.sheetName, run.rows);
+    return WriteRows(document, sheetName_, unsaved_);
 }
 
 bool IMReport::HoldsRows() const

@@ -16,11 +16,8 @@ void IMReport::Carry(std::vector<Run>& runs)
     held_.reserve(held_.size() + runs.size());
     for (Run& run : runs) {
         held_.push_back(std::move(run));
-        if (!document_)
-            continue;
-        DOMElement* worksheet = FindOrAddWorksheet(*document_, held_.back().sheetName);
-        for (const Row& row : held_.back().rows)
-            WriteRow(*worksheet, row);
+        if (document_)
+            WriteRows(*document_, held_.back().sheetName, held_.back().rows);
     }
     runs.clear();
 }
