@@ -36,11 +36,10 @@ std::string NotRegularText(mode_t mode)
     return std::string("not a regular file (") + kind + ")";
 }
 
-std::string NotRegularAt(const std::string& path, bool followLink)
+std::string NotRegularAt(const std::string& path)
 {
     struct stat named;
-    const int found = followLink ? ::stat(path.c_str(), &named) : ::lstat(path.c_str(), &named);
-    if (found == 0 && !S_ISREG(named.st_mode) && !S_ISDIR(named.st_mode))
+    if (::lstat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode) && !S_ISDIR(named.st_mode))
         return NotRegularText(named.st_mode);
     return {};
 }

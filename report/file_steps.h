@@ -31,9 +31,9 @@ private:
 std::string ErrnoText(const char* step);
 // What a file that is not a regular one is, for a person: "not a regular file (a FIFO)".
 std::string NotRegularText(mode_t mode);
-// After an open of path failed: what the name leads to when that is neither a regular file nor a folder (a socket
+// After an open of path failed: what is under the name when that is neither a regular file nor a folder (a socket
 // cannot be opened at all, a link not followed gives ELOOP), empty otherwise.
-std::string NotRegularAt(const std::string& path, bool followLink);
+std::string NotRegularAt(const std::string& path);
 // Why this account cannot make files in folder, in words a teacher can act on; empty when it can.
 std::string FolderRefusal(const std::string& folder);
 

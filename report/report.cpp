@@ -75,11 +75,21 @@ std::unique_ptr<IMReport> IMReport::Open(std::wstring path, std::wstring sheetNa
     bool opened = Guarded(
         [&] {
             report->StartLibrary();
-            const std::string file = report->OwnFile();
-            report::RemoveLeftoverTemporaries(file);
-            report::WorkbookLock lock(file, kLockWait);
-            const Intake intake = report->TakeIn(file, lock, true);
-            const std::wstring named = L"Report: \"" + platform::FromUtf8(file) + L"\" ";
+            std::string file;
+            Intake intake;
+            try {
+                file = report->OwnFile();
+            } catch (const report::ForeignLink& link) {
+                intake.why = link.what();
+                report->Hold(report->EmptyWorkbook());
+            }
+            if (!file.empty()) {
+                report::RemoveLeftoverTemporaries(file);
+                report::WorkbookLock lock(file, kLockWait);
+                intake = report->TakeIn(file, lock, true);
+            }
+            const std::wstring named = L"Report: \""
+                + platform::FromUtf8(file.empty() ? report::DiskPath(report->filePath_) : file) + L"\" ";
             const std::wstring waits = L", starting an empty workbook whose rows join it when it can be read";
             if (intake.stored == Stored::Unreadable)
                 Diagnose(named + L"cannot be read (" + platform::FromUtf8(intake.why) + L")" + waits);
@@ -138,6 +148,19 @@ std::string IMReport::OwnFile() const
 
 bool IMReport::SaveOwn(Clock::time_point until, bool onlyWhenNeeded, Intake& intake, std::string& error)
 {
+    const bool saved = Guarded([&] { return WriteOwn(until, onlyWhenNeeded, intake, error); }, error);
+    if (saved) {
+        orphaned_ = false;
+    } else if ((intake.stored == Stored::Missing || intake.stored == Stored::Damaged) && heldStored_ && !orphaned_) {
+        // Rows read from the stored workbook, or written into it, now live only here.
+        std::string ignored;
+        orphaned_ = Guarded([&] { return HoldsRows(); }, ignored);
+    }
+    return saved;
+}
+
+bool IMReport::WriteOwn(Clock::time_point until, bool onlyWhenNeeded, Intake& intake, std::string& error)
+{
     const std::string path = OwnFile();
     report::WorkbookLock lock(path, Remaining(until));
     if (!lock.Held()) {
@@ -170,6 +193,7 @@ bool IMReport::SaveOwn(Clock::time_point until, bool onlyWhenNeeded, Intake& int
         return false;
     unsaved_.clear();
     held_.clear();
+    heldStored_ = true;
     return true;
 }
 

@@ -92,6 +92,14 @@ public:
     // when the XML library cannot start.
     static std::unique_ptr<IMReport> Resume(std::vector<Run>& runs);
 
+    // After a failed save: the stored workbook was found gone, or damaged and not set aside, while the report held
+    // rows of it, so this copy alone holds them.
+    bool Orphaned() const { return orphaned_; }
+    // Keeps everything an orphaned report holds in a workbook of its own, as the last save does, and says where in
+    // one line; the report then holds no run. False, said too, when no folder took it: the runs are still there to
+    // take.
+    bool KeepOrphaned();
+
     // The report's own path, as given to Open.
     const std::wstring& WidenString() const { return filePath_; }
     // The pupil's name as the workbook stores it, narrow (Windows-1251).
@@ -120,10 +128,13 @@ private:
     // workbook when it holds none yet). A damaged one is moved aside when moveDamaged and the lock is held.
     Intake TakeIn(const std::string& path, const report::WorkbookLock& lock, bool moveDamaged);
     report::DocumentPtr EmptyWorkbook() const;
-    static xercesc::DOMElement* FindOrAddWorksheet(xercesc::DOMDocument& document, const std::string& sheetName);
-    // Appends rows to the named worksheet of document, made when missing; gives the worksheet.
-    static xercesc::DOMElement* WriteRows(
-        xercesc::DOMDocument& document, const std::string& sheetName, const std::vector<Row>& rows);
+    static xercesc::DOMElement* FindWorksheet(xercesc::DOMDocument& document, const std::string& sheetName);
+    // The named worksheet of document; a new one is added before `before`, or last when that is null.
+    static xercesc::DOMElement* FindOrAddWorksheet(
+        xercesc::DOMDocument& document, const std::string& sheetName, xercesc::DOMElement* before = nullptr);
+    // Appends rows to the named worksheet of document, made when missing (before `before`); gives the worksheet.
+    static xercesc::DOMElement* WriteRows(xercesc::DOMDocument& document, const std::string& sheetName,
+        const std::vector<Row>& rows, xercesc::DOMElement* before = nullptr);
     // Writes the carried runs, then the unsaved rows, into document; gives the pupil's worksheet there.
     xercesc::DOMElement* JoinRuns(xercesc::DOMDocument& document) const;
     // Appends the row at the end of the worksheet's table, whose declared extent grows to take it and its cells:
@@ -135,8 +146,9 @@ private:
     // The file the own path leads to.
     std::string OwnFile() const;
     // Saves to the own file, waiting for the lock until `until`; with onlyWhenNeeded, writes nothing when the
-    // stored workbook already holds everything. intake says what was found.
+    // stored workbook already holds everything. intake says what was found. Never throws.
     bool SaveOwn(std::chrono::steady_clock::time_point until, bool onlyWhenNeeded, Intake& intake, std::string& error);
+    bool WriteOwn(std::chrono::steady_clock::time_point until, bool onlyWhenNeeded, Intake& intake, std::string& error);
     // Takes in the workbook as stored now, for Save As and printing; the report keeps what it holds when that
     // cannot be had, and says why.
     void TakeInStored();
@@ -144,12 +156,15 @@ private:
     bool NothingNew() const { return held_.empty() && unsaved_.empty(); }
     // Some worksheet of the report's document holds a row.
     bool HoldsRows() const;
-    // Writes what the workbook could not take into a workbook of its own: everything the report holds when the
-    // stored one is gone or damaged, else the carried runs and the unsaved rows. Gives where; empty when no
-    // folder took it, with why.
-    std::string KeepElsewhere(bool gone, std::string& why) const;
+    // Writes what the workbook could not take into a workbook of its own: everything the report holds when it is
+    // orphaned, else the carried runs and the unsaved rows; no sheet without a row of its own is added. Gives
+    // where; empty when no folder took it, with why. Never throws.
+    std::string KeepElsewhere(std::string& why);
+    std::string KeptBytes();
     // Says in one line that the runs could not be stored, and where they went.
     void SayNotStored(const std::string& error, const std::string& kept, const std::string& why) const;
+    // The pupils whose runs the report holds unstored, each once, in run order: «Аня», «Боря».
+    std::wstring PupilsNotStored() const;
     // Says why a save to target failed, once; gives saved.
     bool Saved(const std::wstring& target, bool saved, const std::string& error) const;
     std::string Serialise(xercesc::DOMDocument& document) const;
@@ -161,5 +176,8 @@ private:
     std::vector<Run> held_; // carried runs of earlier reports, oldest first; the document holds their rows too
     std::wstring filePath_; // kept exact: a narrowed path would name another file
     std::string sheetName_;
+    bool ownSheetNew_ = false; // the pupil's worksheet was added to the document, not found in the stored workbook
+    bool heldStored_ = false; // the document holds a stored workbook: one read, or one this report wrote
+    bool orphaned_ = false;
     xercesc::DOMImplementation* implementation_ = nullptr;
 };

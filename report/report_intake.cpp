@@ -42,9 +42,10 @@ IMReport::Intake IMReport::TakeIn(const std::string& path, const report::Workboo
             intake.movedTo.clear();
         }
     }
-    if (stored)
+    if (stored) {
+        heldStored_ = true;
         Hold(std::move(stored));
-    else if (!document_)
+    } else if (!document_)
         Hold(EmptyWorkbook());
     return intake;
 }
@@ -58,16 +59,26 @@ report::DocumentPtr IMReport::EmptyWorkbook() const
     return document;
 }
 
-DOMElement* IMReport::FindOrAddWorksheet(DOMDocument& document, const std::string& sheetName)
+DOMElement* IMReport::FindWorksheet(DOMDocument& document, const std::string& sheetName)
 {
     const std::u16string name = report::DocumentText(::WidenString(sheetName));
-    DOMElement* workbook = document.getDocumentElement();
-    for (DOMElement* sheet : report::SpreadsheetChildren(*workbook, u"Worksheet")) {
+    for (DOMElement* sheet : report::SpreadsheetChildren(*document.getDocumentElement(), u"Worksheet")) {
         const XMLCh* sheetName = report::SpreadsheetAttribute(*sheet, u"Name");
         if (sheetName && name == sheetName)
             return sheet;
     }
+    return nullptr;
+}
+
+DOMElement* IMReport::FindOrAddWorksheet(DOMDocument& document, const std::string& sheetName, DOMElement* before)
+{
+    if (DOMElement* found = FindWorksheet(document, sheetName))
+        return found;
+    DOMElement* workbook = document.getDocumentElement();
     DOMElement* worksheet = report::AppendSpreadsheetElement(*workbook, u"Worksheet");
+    if (before)
+        workbook->insertBefore(worksheet, before);
+    const std::u16string name = report::DocumentText(::WidenString(sheetName));
     report::SetSpreadsheetAttribute(*worksheet, u"Name", name.c_str());
     DOMElement* table = report::AppendSpreadsheetElement(*worksheet, u"Table");
     for (const char16_t* width : { u"240", u"96" }) {
@@ -78,9 +89,10 @@ DOMElement* IMReport::FindOrAddWorksheet(DOMDocument& document, const std::strin
     return worksheet;
 }
 
-DOMElement* IMReport::WriteRows(DOMDocument& document, const std::string& sheetName, const std::vector<Row>& rows)
+DOMElement* IMReport::WriteRows(
+    DOMDocument& document, const std::string& sheetName, const std::vector<Row>& rows, DOMElement* before)
 {
-    DOMElement* worksheet = FindOrAddWorksheet(document, sheetName);
+    DOMElement* worksheet = FindOrAddWorksheet(document, sheetName, before);
     for (const Row& row : rows)
         WriteRow(*worksheet, row);
     return worksheet;
@@ -134,6 +146,7 @@ void IMReport::WriteRow(DOMElement& worksheet, const Row& row)
 
 void IMReport::Hold(report::DocumentPtr stored)
 {
+    ownSheetNew_ = !FindWorksheet(*stored, sheetName_);
     DOMElement* worksheet = JoinRuns(*stored);
     document_ = std::move(stored);
     worksheet_ = worksheet;

@@ -17,7 +17,7 @@ void IMReport::Carry(std::vector<Run>& runs)
     for (Run& run : runs) {
         held_.push_back(std::move(run));
         if (document_)
-            WriteRows(*document_, held_.back().sheetName, held_.back().rows);
+            WriteRows(*document_, held_.back().sheetName, held_.back().rows, ownSheetNew_ ? worksheet_ : nullptr);
     }
     runs.clear();
 }
@@ -59,60 +59,108 @@ bool IMReport::SaveBeforeClosing(std::chrono::steady_clock::time_point until)
         until = std::min(until, std::chrono::steady_clock::now() + kLockWait);
     std::string error;
     Intake intake;
-    if (Guarded([&] { return SaveOwn(until, true, intake, error); }, error))
+    if (SaveOwn(until, true, intake, error))
         return true;
     // A workbook still there holds everything stored so far; one gone takes with it all the report holds.
-    const bool gone = intake.stored == Stored::Missing || intake.stored == Stored::Damaged;
-    if (nothingNew && (!gone || !HoldsRows()))
+    if (nothingNew && !orphaned_)
         return true;
     std::string why;
-    std::string kept;
-    Guarded(
-        [&] {
-            kept = KeepElsewhere(gone, why);
-            return !kept.empty();
-        },
-        why);
+    const std::string kept = KeepElsewhere(why);
     SayNotStored(error, kept, why);
     return false;
 }
 
-std::string IMReport::KeepElsewhere(bool gone, std::string& why) const
+bool IMReport::KeepOrphaned()
+{
+    std::string why;
+    const std::string kept = KeepElsewhere(why);
+    if (kept.empty()) {
+        report::SayGuarded([&] {
+            return L"Report: what this copy held of \"" + filePath_ + L"\", which is gone, could not be kept ("
+                + platform::FromUtf8(why) + L"); the run of " + PupilsNotStored() + L" waits for the next save";
+        });
+        return false;
+    }
+    report::SayGuarded([&] {
+        return L"Report: \"" + filePath_ + L"\" is gone; the run of " + PupilsNotStored()
+            + L" and every sheet this copy held of it are kept in \"" + platform::FromUtf8(kept) + L"\"";
+    });
+    unsaved_.clear();
+    held_.clear();
+    orphaned_ = false;
+    return true;
+}
+
+std::string IMReport::KeepElsewhere(std::string& why)
+{
+    std::string kept;
+    Guarded(
+        [&] {
+            const std::string bytes = KeptBytes();
+            const std::string name = report::DiskPath(filePath_);
+            for (const std::string& folder : report::KeepingFolders(name)) {
+                std::string error;
+                if (report::WriteKeptFile(folder, name, bytes, kept, error))
+                    return true;
+                why += (why.empty() ? "" : "; ") + error;
+            }
+            return false;
+        },
+        why);
+    return kept;
+}
+
+std::string IMReport::KeptBytes()
 {
     std::string bytes;
-    if (gone && document_) {
-        bytes = Serialise(*document_);
+    if (orphaned_) {
+        // A pupil's sheet this report added holds nothing yet: the kept file gets none for it.
+        DOMNode* const empty = ownSheetNew_ && unsaved_.empty() ? worksheet_ : nullptr;
+        DOMNode* const next = empty ? empty->getNextSibling() : nullptr;
+        DOMNode* const workbook = empty ? empty->getParentNode() : nullptr;
+        if (empty)
+            workbook->removeChild(empty);
+        try {
+            bytes = Serialise(*document_);
+        } catch (...) {
+            if (empty)
+                workbook->insertBefore(empty, next);
+            throw;
+        }
+        if (empty)
+            workbook->insertBefore(empty, next);
     } else {
         report::DocumentPtr runs = EmptyWorkbook();
-        JoinRuns(*runs);
+        for (const Run& run : held_)
+            WriteRows(*runs, run.sheetName, run.rows);
+        if (!unsaved_.empty())
+            WriteRows(*runs, sheetName_, unsaved_);
         bytes = Serialise(*runs);
     }
-    const std::string name = report::DiskPath(filePath_);
-    for (const std::string& folder : report::KeepingFolders(name)) {
-        std::string written, error;
-        if (report::WriteKeptFile(folder, name, bytes, written, error))
-            return written;
-        why += (why.empty() ? "" : "; ") + error;
+    return bytes;
+}
+
+std::wstring IMReport::PupilsNotStored() const
+{
+    std::vector<std::string> pupils;
+    for (const Run& run : held_)
+        pupils.push_back(run.sheetName);
+    if (!unsaved_.empty() || pupils.empty())
+        pupils.push_back(sheetName_);
+    std::wstring names;
+    for (const std::string& pupil : pupils) {
+        const std::wstring name = L"«" + ::WidenString(pupil) + L"»";
+        if (names.find(name) == std::wstring::npos)
+            names += (names.empty() ? L"" : L", ") + name;
     }
-    return {};
+    return names;
 }
 
 void IMReport::SayNotStored(const std::string& error, const std::string& kept, const std::string& why) const
 {
     report::SayGuarded([&] {
-        std::vector<std::string> pupils;
-        for (const Run& run : held_)
-            pupils.push_back(run.sheetName);
-        if (!unsaved_.empty() || pupils.empty())
-            pupils.push_back(sheetName_);
-        std::wstring names;
-        for (const std::string& pupil : pupils) {
-            const std::wstring name = L"«" + ::WidenString(pupil) + L"»";
-            if (names.find(name) == std::wstring::npos)
-                names += (names.empty() ? L"" : L", ") + name;
-        }
-        const std::wstring head = L"Report: the run of " + names + L" could not be stored in \"" + filePath_ + L"\" ("
-            + platform::FromUtf8(error) + L")";
+        const std::wstring head = L"Report: the run of " + PupilsNotStored() + L" could not be stored in \"" + filePath_
+            + L"\" (" + platform::FromUtf8(error) + L")";
         return kept.empty() ? head + L" nor kept elsewhere (" + platform::FromUtf8(why) + L"); it is lost"
                             : head + L"; kept in \"" + platform::FromUtf8(kept) + L"\"";
     });

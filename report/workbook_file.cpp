@@ -1,11 +1,14 @@
 #include "report/workbook_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -46,7 +49,7 @@ int CreateReplacement(const std::string& target, std::string& name)
     if (fd < 0)
         return -1;
     struct stat st;
-    if (::stat(target.c_str(), &st) == 0) {
+    if (::lstat(target.c_str(), &st) == 0) {
         if (S_ISREG(st.st_mode))
             ::fchmod(fd, st.st_mode & 07777);
     } else if (SharedFolder(target) && ::fstat(fd, &st) == 0) {
@@ -117,12 +120,12 @@ FileContents ReadWholeFile(const std::string& path)
     FileContents contents;
     // Opened without waiting, and checked on the descriptor: a FIFO under the name would block the open until a
     // writer came, and a name checked before the open can be swapped in between.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return contents;
         contents.error = ErrnoText("open");
-        std::string notRegular = NotRegularAt(path, true);
+        std::string notRegular = NotRegularAt(path);
         contents.status = notRegular.empty() ? ReadStatus::Failed : ReadStatus::NotRegular;
         if (!notRegular.empty())
             contents.error = std::move(notRegular);
@@ -160,28 +163,69 @@ bool Gone(const std::string& path)
     return ::lstat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
+namespace {
+
+// "the account "name"", or its number when it has no name.
+std::string AccountText(uid_t uid)
+{
+    passwd entry;
+    passwd* found = nullptr;
+    char buffer[1024];
+    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found)
+        return std::string("the account \"") + found->pw_name + "\"";
+    return "the account " + std::to_string(uid);
+}
+
+} // namespace
+
+ForeignLink::ForeignLink(const std::string& link, uid_t owner)
+    : std::runtime_error("the symbolic link \"" + link + "\" was made by another account (" + AccountText(owner)
+        + "), so it is not followed")
+{
+}
+
 std::string RealPath(const std::string& path)
 {
     namespace fs = std::filesystem;
-    fs::path here = path;
+    std::error_code error;
+    const fs::path whole = fs::absolute(path, error);
+    // The names still to walk, the next one last.
+    std::vector<fs::path> pending(whole.begin(), whole.end());
+    std::reverse(pending.begin(), pending.end());
+    fs::path here = "/";
     // As many links as the system itself follows.
-    for (int hops = 0; hops < 40; ++hops) {
-        const fs::path name = here.filename();
-        if (name.empty() || name == "." || name == "..")
-            break;
-        std::error_code error;
-        const fs::path folder = fs::weakly_canonical(here.has_parent_path() ? here.parent_path() : ".", error);
-        if (error)
-            break;
-        here = folder / name;
-        if (!fs::is_symlink(fs::symlink_status(here, error)))
-            return here.string();
-        const fs::path target = fs::read_symlink(here, error);
-        if (error)
-            break;
-        here = target.is_absolute() ? target : folder / target;
+    int hops = 0;
+    while (!pending.empty()) {
+        const fs::path name = std::move(pending.back());
+        pending.pop_back();
+        if (name.empty() || name == "." || name == "/")
+            continue;
+        if (name == "..") {
+            here = here.parent_path();
+            continue;
+        }
+        fs::path next = here / name;
+        struct stat link;
+        // A name that is not there (yet) or no link: the rest of the path is where it would be made.
+        if (::lstat(next.c_str(), &link) != 0 || !S_ISLNK(link.st_mode) || ++hops > 40) {
+            here = std::move(next);
+            continue;
+        }
+        struct stat folder;
+        if (link.st_uid != ::geteuid() && link.st_uid != 0
+            && (::stat(here.c_str(), &folder) != 0 || link.st_uid != folder.st_uid))
+            throw ForeignLink(next.string(), link.st_uid);
+        const fs::path target = fs::read_symlink(next, error);
+        if (error) {
+            here = std::move(next);
+            continue;
+        }
+        if (target.is_absolute())
+            here = "/";
+        for (auto part = target.end(); part != target.begin();)
+            pending.push_back(*--part);
     }
-    return here.lexically_normal().string();
+    return here.string();
 }
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& error)

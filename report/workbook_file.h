@@ -2,8 +2,11 @@
 // Paths are UTF-8.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include <sys/types.h>
 
 namespace report {
 
@@ -17,16 +20,25 @@ struct FileContents {
 };
 
 // Nothing under the name (or a folder on the way that is a file) counts as missing. Never waits: the file is opened
-// without blocking and checked on the descriptor. Throws std::bad_alloc when memory runs out; the descriptor is
+// without blocking and checked on the descriptor. path is a name RealPath gave: a symbolic link put there since is
+// not followed and counts as not regular. Throws std::bad_alloc when memory runs out; the descriptor is
 // closed all the same.
 FileContents ReadWholeFile(const std::string& path);
 
 // Nothing is under the name, not even its folder: a workbook that is gone, told without reading it.
 bool Gone(const std::string& path);
 
+// A symbolic link on the way to a file that another account made, which is not followed.
+class ForeignLink : public std::runtime_error {
+public:
+    ForeignLink(const std::string& link, uid_t owner);
+};
+
 // The file path leads to: symbolic links followed, also one that leads to no file yet (to the file it would
 // make), and the folder resolved, so that every path to one workbook gives the same name. A save replaces this
-// name, never a link on the way to it.
+// name, never a link on the way to it. A link, at the name or in place of a folder, is followed only when it
+// belongs to this account, to root or to the owner of the folder that holds it (who may replace it anyway); any
+// other throws ForeignLink, since another account could lead this account's saves into its own files.
 std::string RealPath(const std::string& path);
 
 // Writes bytes to a new file in path's folder, flushes it to disk and renames it over path. On failure path is

@@ -40,7 +40,7 @@ int OpenLockFile(const std::string& name)
 std::string OpenRefusal(const std::string& name)
 {
     const std::string why = std::strerror(errno);
-    if (std::string notRegular = NotRegularAt(name, false); !notRegular.empty())
+    if (std::string notRegular = NotRegularAt(name); !notRegular.empty())
         return "lock file \"" + name + "\": " + notRegular;
     if (std::string refused = FolderRefusal(FolderOf(name)); !refused.empty())
         return refused;

@@ -43,9 +43,13 @@ std::vector<std::string> KeepingFolders(const std::string& workbookName)
     folders.push_back(std::filesystem::current_path(ignored).string());
     std::vector<std::string> distinct;
     for (const std::string& folder : folders) {
-        const std::string real = RealPath(std::filesystem::absolute(folder, ignored).string());
-        if (!real.empty() && std::find(distinct.begin(), distinct.end(), real) == distinct.end())
-            distinct.push_back(real);
+        try {
+            const std::string real = RealPath(folder);
+            if (std::find(distinct.begin(), distinct.end(), real) == distinct.end())
+                distinct.push_back(real);
+        } catch (const ForeignLink&) {
+            // Nothing is made through another account's link.
+        }
     }
     return distinct;
 }

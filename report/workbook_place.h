@@ -13,7 +13,7 @@ std::wstring ProgramFolder(std::string* why = nullptr);
 // The folders a run the workbook at workbookName cannot take is kept in, first choice first: the folder of the
 // workbook's own name, the program's folder and the data folder itself, the same under the account's home when
 // its data folder is set elsewhere (a folder shared with other accounts), then the working directory. UTF-8, each
-// folder once.
+// folder once; none reached through a link another account made.
 std::vector<std::string> KeepingFolders(const std::string& workbookName);
 
 } // namespace report

@@ -159,6 +159,7 @@ private:
     // Earlier runs whose save failed and that no open report carries, oldest first.
     std::vector<IMReport::Run> held_;
     std::optional<bool> stored_at_end_; // set once the last save is made
+    bool kept_elsewhere_ = false; // a run went into a file of its own, not the workbook
     im::ScopedConnection save_on_close_;
     std::wstring caption_;
     bool instruction_playing_ = false;

@@ -39,12 +39,21 @@ std::wstring IMApp<App>::ReportPath() const
 // The earlier report is written out before anything replaces it, so a second Start (named or not) loses nothing
 // and a nameless run never writes into the earlier pupil's sheet. Runs whose save failed are held lightly, carried
 // by the next report, and stored together with its saves: a Start waits for one save and one open, however many
-// runs are held.
+// runs are held. The workbook's folder, removed during the run, is made again first, as the next report would make
+// it, so that the earlier report writes the workbook anew with every sheet it holds; when even that fails, what it
+// holds of the workbook is kept in a file of its own.
 long IMApp<App>::CreateReport(const std::wstring& pupil_name)
 {
     std::unique_ptr<IMReport> earlier = report_ ? std::move(report_) : IMReport::Resume(held_);
-    if (earlier && !earlier->Save(L""))
-        held_ = earlier->TakeRuns();
+    if (earlier) {
+        report::ProgramFolder();
+        if (!earlier->Save(L"")) {
+            if (earlier->Orphaned() && earlier->KeepOrphaned())
+                kept_elsewhere_ = true;
+            else
+                held_ = earlier->TakeRuns();
+        }
+    }
     earlier.reset();
     if (pupil_name.empty())
         return 0;
@@ -62,7 +71,7 @@ bool IMApp<App>::SaveReportsAtEnd()
         return *stored_at_end_;
     std::unique_ptr<IMReport> resumed = report_ ? nullptr : IMReport::Resume(held_);
     IMReport* last = report_ ? report_.get() : resumed.get();
-    const bool stored = (!last || last->SaveBeforeClosing()) && held_.empty();
+    const bool stored = (!last || last->SaveBeforeClosing()) && held_.empty() && !kept_elsewhere_;
     stored_at_end_ = stored;
     return stored;
 }
