@@ -63,6 +63,21 @@ std::string FolderRefusal(const std::string& folder)
     }
 }
 
+std::string RenameRefusal(const std::string& path, const char* action)
+{
+    const int failure = errno;
+    const std::string folder = FolderOf(path);
+    struct stat folderStat, file;
+    const uid_t self = ::geteuid();
+    if ((failure == EPERM || failure == EACCES) && ::stat(folder.c_str(), &folderStat) == 0
+        && (folderStat.st_mode & S_ISVTX) != 0 && folderStat.st_uid != self && ::lstat(path.c_str(), &file) == 0
+        && file.st_uid != self) {
+        const std::string name = path.substr(path.rfind('/') + 1);
+        return "in the folder \"" + folder + "\" only the owner of \"" + name + "\" may " + action + " it";
+    }
+    return std::string("rename: ") + std::strerror(failure);
+}
+
 std::string FolderOf(const std::string& path)
 {
     auto slash = path.rfind('/');

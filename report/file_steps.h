@@ -36,6 +36,9 @@ std::string NotRegularText(mode_t mode);
 std::string NotRegularAt(const std::string& path);
 // Why this account cannot make files in folder, in words a teacher can act on; empty when it can.
 std::string FolderRefusal(const std::string& folder);
+// Why a rename of path (to it or from it) just failed, from errno: in a folder with the sticky bit, where only a
+// file's owner may replace or remove it, in words a teacher can act on ("... may <action> it"); else "rename: ...".
+std::string RenameRefusal(const std::string& path, const char* action);
 
 std::string FolderOf(const std::string& path);
 // "YYYYMMDD-HHMMSS", local time.

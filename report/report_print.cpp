@@ -62,6 +62,13 @@ std::vector<Column> LayOut(HDC dc, const PageLayout& layout, const std::vector<s
     return columns;
 }
 
+// A control character other than a line break has no glyph: it prints as a space, and a tab parts words as one.
+void ControlsAsSpaces(std::wstring& text)
+{
+    std::replace_if(
+        text.begin(), text.end(), [](wchar_t c) { return c < L' ' && c != L'\n' && c != L'\r'; }, L' ');
+}
+
 // Prints line after line down the pages. A full page is closed only when a line that shows something is about to
 // print, so no page is left empty: neither by the last line nor by lines left blank (an empty row, a line break).
 class LinePrinter {
@@ -74,8 +81,10 @@ public:
     }
 
     // The texts in columns, on as many lines as the widest of them takes.
-    void Print(const std::vector<std::wstring>& texts)
+    void Print(std::vector<std::wstring> texts)
     {
+        for (std::wstring& text : texts)
+            ControlsAsSpaces(text);
         const std::vector<Column> columns = LayOut(dc_, layout_, texts);
         size_t lines = 1;
         for (const Column& column : columns)

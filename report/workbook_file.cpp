@@ -251,7 +251,7 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& e
     // Renamed while still open and locked, so no other save takes it for a leftover in between.
     if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
         ok = false;
-        error = ErrnoText("rename");
+        error = RenameRefusal(path, "replace");
     }
     if (!ok)
         ::unlink(temporary.c_str());
@@ -272,7 +272,7 @@ bool MoveAside(const std::string& path, std::string& movedTo, std::string& error
         if (errno != EEXIST)
             break;
     }
-    error = ErrnoText("rename");
+    error = RenameRefusal(path, "move");
     return false;
 }
 

@@ -23,6 +23,7 @@
 #include "platform/system/termination.h"
 #include "platform/testing/debug_capture.h"
 #include "platform/text/utf8.h"
+#include "report/report.h"
 #include "report/workbook_file.h"
 #include "report/workbook_lock.h"
 #include "tests/app/app_fixture.h"
@@ -222,11 +223,13 @@ TEST_F(WorkbookRunTest, TheProgramRunsFromTheStartScreenToCloseAndSaves)
 
 // Another copy holds the workbook while the next pupils press Start: each Start says once that the earlier run
 // was not saved, however many runs are held (they are tried together, under one wait), and returns before the
-// other copy lets go. The next Start or Save As once the workbook is free stores every held run at once.
+// other copy lets go. The next Start or Save As once the workbook is free stores every held run at once, and says
+// nothing of a save that went through; so does a Save As with nothing held.
 TEST_F(WorkbookRunTest, RunsHeldWhileAnotherCopyHoldsTheWorkbookAreTriedTogetherAndStoredByTheNextSave)
 {
     platform::DebugCapture capture;
-    const auto notSaved = [&] { return Count(platform::ToUtf8(capture.Text()), "Report not saved"); };
+    const auto notSaved = [&] { return Count(platform::ToUtf8(capture.Text()), "not saved"); };
+    const fs::path copy = WorkbookPath().parent_path() / "copy.xls";
     StartGame(L"Маша");
     Press(VK_F12);
     ClickAt(362, 230);
@@ -242,23 +245,95 @@ TEST_F(WorkbookRunTest, RunsHeldWhileAnotherCopyHoldsTheWorkbookAreTriedTogether
             EXPECT_EQ(notSaved(), before + 1) << "one save at each Start, whatever is held";
         }
         other.reset();
+        capture.Clear();
         if (saveAs)
-            app_->SaveReportAs(platform::FromUtf8((WorkbookPath().parent_path() / "copy.xls").string()));
+            app_->SaveReportAs(platform::FromUtf8(copy.string()));
         else
             StartGame(L"Гена");
+        EXPECT_EQ(notSaved(), 0u) << saveAs << platform::ToUtf8(capture.Text());
         EXPECT_EQ(StoredRows(L"Маша").size(), 4u) << saveAs;
         EXPECT_EQ(StoredRows(saveAs ? L"Петя" : L"Петя-2").size(), 4u) << saveAs;
         EXPECT_EQ(StoredRows(saveAs ? L"Оля" : L"Оля-2").size(), 4u) << saveAs;
         EXPECT_EQ(StoredRows(saveAs ? L"Вова" : L"Вова-2").size(), 4u) << saveAs;
     }
+    EXPECT_EQ(::StoredRows(copy, L"Маша").size(), 4u);
+    EXPECT_EQ(::StoredRows(copy, L"Вова").size(), 4u);
+    capture.Clear();
+    app_->SaveReportAs(platform::FromUtf8(copy.string()));
+    EXPECT_EQ(notSaved(), 0u) << "nothing held: " << platform::ToUtf8(capture.Text());
+    EXPECT_EQ(::StoredRows(copy, L"Вова-2").size(), 4u);
+    EXPECT_EQ(::StoredRows(copy, L"Гена").size(), 1u);
     CloseWithButton();
 }
 
-// A pupil who Starts twice while another copy holds the workbook: her earlier run is held, and the last save, which
-// waits for the other copy, stores it before the run that was open at the end.
-TEST_F(WorkbookRunTest, TheLastSaveStoresHeldRunsBeforeTheOpenOne)
+// A nameless Start while another copy holds the workbook: the earlier pupil's run is held with no report open,
+// and the close stores it once the other copy has let go.
+TEST_F(WorkbookRunTest, ARunHeldAtANamelessStartIsStoredByTheLastSave)
 {
     StartGame(L"Маша");
+    Press(VK_F12);
+    ClickAt(362, 230);
+    {
+        const report::WorkbookLock other(WorkbookPath().string(), std::chrono::seconds(0));
+        ASSERT_TRUE(other.Held());
+        StartGame(L"");
+        ASSERT_EQ(app_->GetReport(), nullptr);
+    }
+    ASSERT_FALSE(fs::exists(WorkbookPath())) << "the run is held";
+    CloseWithButton();
+    EXPECT_TRUE(app_->SaveReportsAtEnd());
+    EXPECT_EQ(StoredRows(L"Маша").size(), 4u);
+}
+
+// A Start under another copy's lock waits for one save and one open, however many runs the earlier report holds:
+// timed against a Start that holds none. The other runs are held at Starts whose lock file cannot be used, which
+// fail at once.
+TEST_F(WorkbookRunTest, AStartWaitsForOneSaveAndOneOpenWhateverNumberOfRunsIsHeld)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto timedRun = [this](const std::wstring& pupil) {
+        const Clock::time_point start = Clock::now();
+        StartGame(pupil);
+        const Clock::duration took = Clock::now() - start;
+        Press(VK_F12);
+        ClickAt(362, 230);
+        return took;
+    };
+    const fs::path lockFile = WorkbookPath().parent_path() / ".report.lock";
+    timedRun(L"Маша");
+    auto other = std::make_unique<report::WorkbookLock>(WorkbookPath().string(), std::chrono::seconds(0));
+    ASSERT_TRUE(other->Held());
+    const Clock::duration none = timedRun(L"Петя");
+    ASSERT_GE(none, 2 * IMReport::kLockWait) << "the save and the open each waited for the other copy";
+    other.reset();
+    fs::create_symlink("elsewhere", lockFile);
+    timedRun(L"Оля");
+    timedRun(L"Вова");
+    fs::remove(lockFile);
+    other = std::make_unique<report::WorkbookLock>(WorkbookPath().string(), std::chrono::seconds(0));
+    ASSERT_TRUE(other->Held());
+    const Clock::duration three = timedRun(L"Гена"); // Вова's report carries the runs of Маша, Петя and Оля
+    EXPECT_LE(three, none + std::chrono::seconds(2))
+        << std::chrono::duration_cast<std::chrono::milliseconds>(three).count() << " ms against "
+        << std::chrono::duration_cast<std::chrono::milliseconds>(none).count() << " ms";
+    other.reset();
+    CloseWithButton();
+    for (const wchar_t* pupil : { L"Маша", L"Петя", L"Оля", L"Вова", L"Гена" })
+        EXPECT_EQ(StoredRows(pupil).size(), 4u) << platform::ToUtf8(pupil);
+}
+
+// A pupil who Starts twice while another copy holds a workbook already stored: her earlier runs are held, and the
+// last save, which waits for the other copy, stores them in run order before the run that was open at the end.
+TEST_F(WorkbookRunTest, TheLastSaveStoresHeldRunsBeforeTheOpenOne)
+{
+    StartGame(L"Оля");
+    Press(VK_F12);
+    ClickAt(362, 230);
+    StartGame(L"Маша");
+    ASSERT_EQ(StoredRows(L"Оля").size(), 4u);
+    Press(VK_F1); // one repeat of the instruction, opened and closed: her first run counts it
+    Press(VK_F1);
+    RunFor(2);
     Press(VK_F12);
     ClickAt(362, 230);
     auto other = std::make_unique<report::WorkbookLock>(WorkbookPath().string(), std::chrono::seconds(0));
@@ -278,9 +353,12 @@ TEST_F(WorkbookRunTest, TheLastSaveStoresHeldRunsBeforeTheOpenOne)
     release.join();
     const Rows masha = StoredRows(L"Маша");
     ASSERT_EQ(masha.size(), 9u) << "four rows of each earlier run, the start of the last";
+    EXPECT_EQ(masha[1], (Cells { L"Количество дополнительных вызовов инструкций", L"1" })) << "the first run first";
+    EXPECT_EQ(masha[5], (Cells { L"Количество дополнительных вызовов инструкций", L"0" }));
     EXPECT_TRUE(masha[3].empty() && masha[7].empty());
     EXPECT_EQ(masha[8][0], L"Время начала работы с упражнением");
     EXPECT_EQ(StoredRows(L"Петя").size(), 4u);
+    EXPECT_EQ(StoredRows(L"Оля").size(), 4u);
 }
 
 // The window closed while the workbook's lock file cannot be used: the last save is made once, the run goes into a

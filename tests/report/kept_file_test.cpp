@@ -1,17 +1,22 @@
 // A run the workbook cannot take is kept in a file of its own: new and this account's own whatever another account
 // put at its name, named after the workbook's own name within the name limit, beside the workbook first, whole when
 // the workbook's folder is gone; and nothing is kept or said when there is nothing to store.
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <memory>
+#include <thread>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "platform/testing/debug_capture.h"
 #include "platform/text/utf8.h"
+#include "report/file_steps.h"
 #include "report/report.h"
 #include "report/workbook_lock.h"
 #include "tests/support/child_process.h"
@@ -23,7 +28,7 @@ namespace fs = std::filesystem;
 using Paths = std::vector<fs::path>;
 using Rows = std::vector<std::vector<std::wstring>>;
 
-constexpr uid_t kOtherAccount = 65534;
+constexpr uid_t kOtherAccount = 65534, kSavingAccount = 65533;
 
 // The files named as kept runs in folder.
 Paths KeptIn(const fs::path& folder)
@@ -43,6 +48,27 @@ void SpoilTheLock(const fs::path& workbook)
     fs::create_symlink("elsewhere", workbook.parent_path() / ".report.lock");
 }
 
+// A new empty file anyone may write.
+bool MakeFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    return fd >= 0 && ::close(fd) == 0;
+}
+
+// The account's data folder is folder until the end of the test.
+std::shared_ptr<void> DataFolder(const fs::path& folder)
+{
+    ::setenv("XDG_DATA_HOME", folder.c_str(), 1);
+    return std::shared_ptr<void>(nullptr, [](void*) { ::unsetenv("XDG_DATA_HOME"); });
+}
+
+// This process's umask is mask until the end of the test.
+std::shared_ptr<void> Umask(mode_t mask)
+{
+    const mode_t before = ::umask(mask);
+    return std::shared_ptr<void>(nullptr, [before](void*) { ::umask(before); });
+}
+
 std::unique_ptr<IMReport> OpenWithRow(const fs::path& file, const std::wstring& pupil, const std::wstring& value)
 {
     auto report = IMReport::Open(Wide(file), pupil);
@@ -52,80 +78,113 @@ std::unique_ptr<IMReport> OpenWithRow(const fs::path& file, const std::wstring& 
 }
 
 // Another account that may write the workbook's folder lays files, links and a FIFO at the names the kept file
-// would take in the next seconds: the kept file is still a new one, owned by this account, with the mode its umask
-// gives, and nothing the other account made is written or followed.
+// would take in the next seconds and at the names of the saving copy's next temporary files. The copy runs under a
+// third account, which the folder's rule keeps from replacing the other's files as it would not keep root: the kept
+// file is still a new one, owned by that account, with the mode its umask gives, and nothing the other account made
+// is written or followed.
 TEST_F(WorkbookTest, AKeptRunIsANewFileOfThisAccountsOwnWhateverAnotherAccountPutAtItsName)
 {
     if (::geteuid() != 0)
-        GTEST_SKIP() << "only root can act as another account";
+        GTEST_SKIP() << "only root can act as other accounts";
     const auto file = folder_ / "book.xls";
     RecordRun(file, L"Аня", L"Запуск", L"0");
     auto report = OpenWithRow(file, L"Боря", L"1");
     ASSERT_TRUE(report);
     ASSERT_EQ(::chmod(folder_.c_str(), 01777), 0);
-    ASSERT_EQ(testing_support::RunInChild(
-                  [&]() -> std::string {
-                      ::umask(0);
-                      const std::time_t now = std::time(nullptr);
-                      for (std::time_t second = now; second < now + 10; ++second) {
-                          std::tm local {};
-                          ::localtime_r(&second, &local);
-                          char stamp[32];
-                          std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-                          const std::string base = (folder_ / "book.unsaved-").string() + stamp;
-                          const int fd = ::open((base + ".xls").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-                          if (fd < 0)
-                              return "no trap";
-                          ::close(fd);
-                          fs::create_symlink("victim", base + "-2.xls");
-                      }
-                      const int victim = ::open((folder_ / "victim").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-                      ::close(victim);
-                      return ::mkfifo((folder_ / ".report.lock").c_str(), 0666) == 0 ? "" : "no FIFO";
-                  },
-                  kOtherAccount),
-        "");
+    const std::string said = testing_support::RunInChild([&]() -> std::string {
+        // A temporary file made and removed here gives the names of the next ones this process makes.
+        std::string made;
+        const int fd = report::CreateTemporary(folder_.string(), 0600, made);
+        if (fd < 0)
+            return "no temporary file";
+        ::close(fd);
+        ::unlink(made.c_str());
+        const size_t dash = made.rfind('-');
+        const unsigned count = unsigned(std::stoul(made.substr(dash + 1)));
+        const auto temporary
+            = [&](unsigned n) { return made.substr(0, dash + 1) + std::to_string(count + n) + ".tmp"; };
+        const std::string laid = testing_support::RunInChild(
+            [&]() -> std::string {
+                ::umask(0);
+                const std::time_t now = std::time(nullptr);
+                for (std::time_t second = now; second < now + 10; ++second) {
+                    std::tm local {};
+                    ::localtime_r(&second, &local);
+                    char stamp[32];
+                    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+                    const std::string base = (folder_ / "book.unsaved-").string() + stamp;
+                    if (!MakeFile(base + ".xls"))
+                        return "no trap";
+                    fs::create_symlink("victim", base + "-2.xls");
+                }
+                fs::create_symlink("victim", temporary(2));
+                if (!MakeFile(temporary(1)) || !MakeFile((folder_ / "victim").string())
+                    || ::mkfifo(temporary(3).c_str(), 0666) != 0)
+                    return "no trap at a temporary name";
+                return ::mkfifo((folder_ / ".report.lock").c_str(), 0666) == 0 ? "" : "no FIFO";
+            },
+            kOtherAccount);
+        if (!laid.empty())
+            return laid;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kSavingAccount) != 0 || ::setuid(kSavingAccount) != 0)
+            return "cannot become the saving account";
+        ::setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
+        ::umask(002);
+        platform::DebugCapture capture;
+        return report->SaveBeforeClosing() ? "stored" : platform::ToUtf8(capture.Text());
+    });
+    EXPECT_NE(said.find("; kept in"), std::string::npos) << said;
 
-    const mode_t mask = ::umask(027);
-    platform::DebugCapture capture;
-    const bool stored = report->SaveBeforeClosing();
-    ::umask(mask);
-    EXPECT_FALSE(stored);
     Paths ours;
-    for (const fs::path& kept : KeptIn(folder_)) {
+    for (const fs::path& name : FilesIn(folder_)) {
         struct stat st;
-        ASSERT_EQ(::lstat(kept.c_str(), &st), 0);
-        if (st.st_uid == kOtherAccount) {
-            EXPECT_EQ(fs::is_symlink(kept) ? 0 : fs::file_size(kept), 0u) << kept << " was written";
-            continue;
-        }
-        ours.push_back(kept);
-        EXPECT_TRUE(S_ISREG(st.st_mode)) << kept;
-        EXPECT_EQ(st.st_mode & 07777, 0640u) << kept;
+        ASSERT_EQ(::lstat((folder_ / name).c_str(), &st), 0);
+        if (st.st_uid == kOtherAccount)
+            EXPECT_TRUE(!S_ISREG(st.st_mode) || st.st_size == 0) << name << " was written";
+        else if (st.st_uid == kSavingAccount && !S_ISDIR(st.st_mode)) // its data folder aside
+            ours.push_back(folder_ / name);
     }
-    EXPECT_EQ(fs::file_size(folder_ / "victim"), 0u);
-    ASSERT_EQ(ours.size(), 1u) << platform::ToUtf8(capture.Text());
+    ASSERT_EQ(ours.size(), 1u) << testing::PrintToString(ours);
+    EXPECT_TRUE(ours[0].filename().string().starts_with("book.unsaved-")) << ours[0];
+    struct stat st;
+    ASSERT_EQ(::lstat(ours[0].c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
     EXPECT_EQ(StoredRows(ours[0], L"Боря"), (Rows { { L"Запуск", L"1" } }));
 }
 
-// The kept file is named after the name the workbook was given, not the file a link leads to, and fits the folder's
-// name limit however long that name is.
+// The kept files are named after the name the workbook was given, not the file a link leads to, and fit the folder's
+// name limit however long that name is: cut between two characters, with room for the number a second run kept in the
+// same second takes, so that both stay beside the workbook.
 TEST_F(WorkbookTest, AKeptFileIsNamedAfterTheWorkbooksOwnNameWithinTheNameLimit)
 {
+    const auto data = DataFolder(folder_ / "data");
     const std::string longStem = platform::ToUtf8(std::wstring(118, L'ж')); // 236 bytes
     const fs::path longName = folder_ / "long" / (longStem + ".xls");
     fs::create_directory(longName.parent_path());
     ASSERT_EQ(longName.filename().string().size(), 240u);
     RecordRun(longName, L"Аня", L"Запуск", L"0");
     SpoilTheLock(longName);
-    auto report = OpenWithRow(longName, L"Аня", L"1");
-    ASSERT_TRUE(report);
-    EXPECT_FALSE(report->SaveBeforeClosing());
+    // The clock's seconds as the time stamps see them turn a little after the second.
+    std::this_thread::sleep_until(
+        std::chrono::ceil<std::chrono::seconds>(std::chrono::system_clock::now()) + std::chrono::milliseconds(50));
+    for (const wchar_t* run : { L"1", L"2" }) {
+        auto report = OpenWithRow(longName, L"Аня", run);
+        ASSERT_TRUE(report);
+        EXPECT_FALSE(report->SaveBeforeClosing());
+    }
     const Paths kept = KeptIn(longName.parent_path());
-    ASSERT_EQ(kept.size(), 1u);
-    EXPECT_LE(kept[0].filename().string().size(), 255u);
-    EXPECT_TRUE(kept[0].filename().string().starts_with(longStem.substr(0, 100))) << kept[0];
-    EXPECT_EQ(StoredRows(kept[0], L"Аня"), (Rows { { L"Запуск", L"1" } }));
+    ASSERT_EQ(kept.size(), 2u) << testing::PrintToString(KeptIn(folder_ / "data" / "TIRQ"));
+    std::vector<Rows> runs;
+    for (const fs::path& one : kept) {
+        const std::string name = one.filename().string();
+        EXPECT_LE(name.size(), 255u) << name;
+        EXPECT_TRUE(platform::ToUtf8(platform::FromUtf8(name)) == name) << "cut inside a character: " << name;
+        EXPECT_TRUE(name.starts_with(longStem.substr(0, 100))) << name;
+        runs.push_back(StoredRows(one, L"Аня"));
+    }
+    std::sort(runs.begin(), runs.end());
+    EXPECT_EQ(runs, (std::vector<Rows> { { { L"Запуск", L"1" } }, { { L"Запуск", L"2" } } }));
 
     if (::geteuid() != 0)
         GTEST_SKIP() << "only root can make a device node";
@@ -146,34 +205,42 @@ TEST_F(WorkbookTest, AKeptFileIsNamedAfterTheWorkbooksOwnNameWithinTheNameLimit)
 // workbook is outside the account's data folder.
 TEST_F(WorkbookTest, RunsKeptInOneSecondGetFilesOfTheirOwnBesideTheWorkbook)
 {
-    ::setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
+    const auto data = DataFolder(folder_ / "data");
     const auto file = folder_ / "elsewhere" / "book.xls";
     fs::create_directory(file.parent_path());
     RecordRun(file, L"Аня", L"Запуск", L"0");
     SpoilTheLock(file);
-    const std::wstring pupils[] = { L"Аня", L"Боря", L"Вова", L"Гена" };
-    for (const std::wstring& pupil : pupils) {
+    // Each run under a umask of its own: its file is 0644 less that mask, never more.
+    const std::pair<std::wstring, mode_t> pupils[]
+        = { { L"Аня", 002 }, { L"Боря", 000 }, { L"Вова", 022 }, { L"Гена", 077 } };
+    for (const auto& [pupil, mask] : pupils) {
+        const auto masked = Umask(mask);
         auto report = OpenWithRow(file, pupil, L"1");
         ASSERT_TRUE(report);
         EXPECT_FALSE(report->SaveBeforeClosing());
     }
     const Paths kept = KeptIn(file.parent_path());
     ASSERT_EQ(kept.size(), std::size(pupils));
-    for (const std::wstring& pupil : pupils) {
+    for (const auto& [pupil, mask] : pupils) {
         size_t holding = 0;
-        for (const fs::path& one : kept)
-            holding += SheetNames(*ParseStrictly(ReadBytes(one))) == std::vector<std::wstring> { pupil };
+        for (const fs::path& one : kept) {
+            if (SheetNames(*ParseStrictly(ReadBytes(one))) != std::vector<std::wstring> { pupil })
+                continue;
+            ++holding;
+            struct stat st;
+            ASSERT_EQ(::stat(one.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0644u & ~mask) << std::oct << "under umask " << mask;
+        }
         EXPECT_EQ(holding, 1u) << platform::ToUtf8(pupil);
     }
     EXPECT_TRUE(KeptIn(folder_ / "data" / "TIRQ").empty());
-    ::unsetenv("XDG_DATA_HOME");
 }
 
 // The workbook's whole folder is removed while a copy is open: the last save keeps everything the copy holds, the
 // sheets it read and saved as well as its new rows, in the account's data folder.
 TEST_F(WorkbookTest, AWorkbookWhoseFolderIsGoneIsKeptWhole)
 {
-    ::setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
+    const auto data = DataFolder(folder_ / "data");
     const auto file = folder_ / "shared" / "book.xls";
     fs::create_directory(file.parent_path());
     const std::wstring others[] = { L"Аня", L"Боря", L"Вова", L"Гена", L"Даша" };
@@ -188,7 +255,6 @@ TEST_F(WorkbookTest, AWorkbookWhoseFolderIsGoneIsKeptWhole)
     EXPECT_EQ(SheetNames(*ParseStrictly(ReadBytes(kept[0]))).size(), std::size(others) + 1);
     EXPECT_EQ(StoredRows(kept[0], L"Даша"), (Rows { { L"Запуск", L"0" } }));
     EXPECT_EQ(StoredRows(kept[0], L"Маша"), (Rows { { L"Запуск", L"1" } }));
-    ::unsetenv("XDG_DATA_HOME");
 }
 
 // No false alarms at the end: a run with no row is not kept when the workbook cannot be written; a run already
@@ -213,9 +279,12 @@ TEST_F(WorkbookTest, TheLastSaveWithNothingToStoreKeepsNothingSaysNothingAndWrit
     auto stored = OpenWithRow(file, L"Боря", L"1");
     ASSERT_TRUE(stored && stored->Save(L""));
     {
+        // Nothing new to store: the last save waits only as long as an ordinary one.
         report::WorkbookLock other(file.string(), std::chrono::seconds(0));
         ASSERT_TRUE(other.Held());
+        const auto start = std::chrono::steady_clock::now();
         EXPECT_TRUE(stored->SaveBeforeClosing());
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     }
 
     auto empty = IMReport::Open(Wide(file), L"Вова");

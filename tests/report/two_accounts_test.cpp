@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/testing/debug_capture.h"
+#include "platform/text/utf8.h"
 #include "report/report.h"
 #include "report/workbook_file.h"
 #include "report/workbook_lock.h"
@@ -113,6 +115,42 @@ TEST_F(TwoAccounts, TheLockFileOfAnotherAccount)
                   kFirstAccount),
         "");
     EXPECT_TRUE(std::filesystem::exists(lockFile));
+}
+
+// In a shared folder with the sticky bit only a file's owner may replace it or move it aside: a save of another
+// account's workbook says so, naming the folder, and leaves the workbook as it was.
+TEST_F(TwoAccounts, AWorkbookOfAnotherAccountInAStickyFolderIsReplacedOnlyByItsOwner)
+{
+    ASSERT_EQ(::chmod(folder_.c_str(), 01777), 0);
+    const auto file = folder_ / "book.xls";
+    RecordRun(file, L"Аня", L"Запуск", L"0");
+    ASSERT_EQ(::chown(file.c_str(), kSecondAccount, kSecondAccount), 0);
+    const std::string folder = "in the folder \"" + std::filesystem::canonical(folder_).string() + "\"";
+    const auto saveSays = [&](const std::string& expected) {
+        const std::string stored = ReadBytes(file);
+        EXPECT_EQ(
+            testing_support::RunInChild(
+                [&]() -> std::string {
+                    platform::DebugCapture capture;
+                    auto report = IMReport::Open(Wide(file), L"Боря");
+                    if (!report)
+                        return "not opened";
+                    report->AddRow(L"Запуск", L"1", L"Number");
+                    const std::string said = platform::ToUtf8(capture.Text());
+                    if (report->Save(L""))
+                        return "saved";
+                    const std::string line = platform::ToUtf8(capture.Text()).substr(said.size());
+                    if (line.find(expected) == std::string::npos || line.find("not permitted") != std::string::npos)
+                        return line;
+                    return "";
+                },
+                kFirstAccount),
+            "");
+        EXPECT_EQ(ReadBytes(file), stored);
+    };
+    saveSays(folder + " only the owner of \"book.xls\" may replace it");
+    WriteBytes(file, "<Workbook");
+    saveSays(folder + " only the owner of \"book.xls\" may move it");
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "platform/text/utf8.h"
 #include "report/report.h"
 #include "report/workbook_file.h"
+#include "report/workbook_lock.h"
 #include "tests/support/child_process.h"
 #include "tests/support/workbook_fixture.h"
 
@@ -248,6 +250,30 @@ TEST_F(WorkbookTest, DamagedWorkbookThatCannotBeMovedIsLeftAlone)
     EXPECT_FALSE(report->Save(L""));
     EXPECT_EQ(capture.Entries().size(), 2u) << platform::ToUtf8(capture.Text());
     EXPECT_EQ(ReadBytes(file), "<Workbook>");
+}
+
+// Another copy may be replacing a damaged workbook this moment: a copy opened while it holds the lock leaves the file
+// where it is, and the copy's first save, under the lock, keeps it aside.
+TEST_F(WorkbookTest, ADamagedWorkbookIsKeptAsideOnlyUnderTheLock)
+{
+    const auto file = folder_ / "book.xls";
+    WriteBytes(file, "<Workbook>");
+    platform::DebugCapture capture;
+    std::unique_ptr<IMReport> report;
+    {
+        report::WorkbookLock other(file.string(), std::chrono::seconds(0));
+        ASSERT_TRUE(other.Held());
+        report = IMReport::Open(Wide(file), L"Ира");
+        ASSERT_TRUE(report);
+        EXPECT_EQ(FilesIn(folder_), (Paths { ".report.lock", "book.xls" }));
+        EXPECT_EQ(ReadBytes(file), "<Workbook>");
+    }
+    EXPECT_EQ(capture.Entries().size(), 1u) << platform::ToUtf8(capture.Text());
+    report->AddRow(L"Время", L"10:15", L"String");
+    ASSERT_TRUE(report->Save(L""));
+    EXPECT_EQ(StoredRows(file, L"Ира"), (std::vector<std::vector<std::wstring>> { { L"Время", L"10:15" } }));
+    std::filesystem::remove(file);
+    EXPECT_EQ(ReadBytes(OnlyBrokenCopy(folder_)), "<Workbook>");
 }
 
 TEST_F(WorkbookTest, MovingAsideNeverReplacesAnEarlierCopy)

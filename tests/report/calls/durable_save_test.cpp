@@ -1,5 +1,6 @@
 // What a save promises beyond the bytes it writes: the new workbook is on the disk before it replaces the stored one,
-// the replacement itself is flushed, and the workbook keeps the permissions it was given.
+// the replacement itself is flushed, and the workbook keeps the permissions it was given. A run kept in a file of its
+// own is flushed, name and all, in the same way.
 #include <memory>
 #include <regex>
 
@@ -14,15 +15,22 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-// The file calls of a save to path, with any temporary file named T.
+// The calls with any temporary file named T and any kept file K.
+Calls Named(Calls lines)
+{
+    for (std::string& line : lines) {
+        line = std::regex_replace(line, std::regex("\\.report-[0-9]+-[0-9]+\\.tmp"), "T");
+        line = std::regex_replace(line, std::regex("book\\.unsaved-[0-9]{8}-[0-9]{6}(-[0-9]+)?\\.xls"), "K");
+    }
+    return lines;
+}
+
+// The file calls of a save to path.
 Calls SaveCalls(IMReport& report, const std::wstring& path, testing_support::FileCalls& calls)
 {
     calls.Take();
     EXPECT_TRUE(report.Save(path));
-    Calls lines = calls.Take();
-    for (std::string& line : lines)
-        line = std::regex_replace(line, std::regex("\\.report-[0-9]+-[0-9]+\\.tmp"), "T");
-    return lines;
+    return Named(calls.Take());
 }
 
 TEST_F(WorkbookTest, ASaveReachesTheDiskBeforeItReplacesTheStoredWorkbook)
@@ -58,6 +66,23 @@ TEST_F(WorkbookTest, ASaveReachesTheDiskBeforeItReplacesTheStoredWorkbook)
             "rename copies/T copies/copy.xls", "open copies", "fsync copies", "close copies",
             "close copies/copy.xls" }))
         << "saved under another name";
+}
+
+// A run the workbook cannot take (no copy can lock it) is kept in a file of its own that is on the disk before it takes
+// its name, and whose name is on the disk before the program says where the run went.
+TEST_F(WorkbookTest, AKeptRunReachesTheDiskWithItsName)
+{
+    const auto file = folder_ / "book.xls";
+    auto report = IMReport::Open(Wide(file), L"Оля");
+    ASSERT_TRUE(report);
+    report->AddRow(L"Число попыток", L"1", L"Number");
+    std::filesystem::create_symlink("elsewhere", folder_ / ".report.lock");
+    testing_support::FileCalls calls(folder_);
+    platform::DebugCapture capture;
+    EXPECT_FALSE(report->SaveBeforeClosing());
+    EXPECT_EQ(Named(calls.Take()),
+        (Calls {
+            "create T", "lock T", "write T", "fsync T", "rename T K", "open .", "fsync .", "close .", "close K" }));
 }
 
 TEST_F(WorkbookTest, AHundredSavesLeaveNoFileOpen)

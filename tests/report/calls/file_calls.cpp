@@ -1,6 +1,8 @@
 #include "tests/report/calls/file_calls.h"
 
+#include <cerrno>
 #include <cstdarg>
+#include <cstdio>
 #include <mutex>
 
 #include <dlfcn.h>
@@ -14,6 +16,8 @@ namespace {
 std::mutex g_mutex;
 std::string g_folder; // empty while nothing is watched
 std::vector<std::string> g_calls;
+bool g_refuseNoReplace = false;
+std::string g_replaceBeforeLock; // relative to the folder; empty when nothing is to be replaced
 
 template <class Function> Function* Real(const char* name)
 {
@@ -85,6 +89,28 @@ void RecordOpen(int fd, int flags)
         Record(flags & O_CREAT ? "create" : "open", PathOf(fd));
 }
 
+bool RefusingNoReplace()
+{
+    std::lock_guard lock(g_mutex);
+    return g_refuseNoReplace;
+}
+
+// Gives the name a new file when fd is the file under the name that is to be replaced before it is locked.
+void ReplaceIfDue(int fd)
+{
+    std::string name;
+    {
+        std::lock_guard lock(g_mutex);
+        if (g_replaceBeforeLock.empty() || Inside(PathOf(fd)) != g_replaceBeforeLock)
+            return;
+        name = g_folder + "/" + std::exchange(g_replaceBeforeLock, {});
+    }
+    Real<int(const char*)>("unlink")(name.c_str());
+    const int made = Real<int(const char*, int, ...)>("open")(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (made >= 0)
+        Real<int(int)>("close")(made);
+}
+
 } // namespace
 
 FileCalls::FileCalls(std::filesystem::path folder)
@@ -99,12 +125,26 @@ FileCalls::~FileCalls()
     std::lock_guard lock(g_mutex);
     g_folder.clear();
     g_calls.clear();
+    g_refuseNoReplace = false;
+    g_replaceBeforeLock.clear();
 }
 
 std::vector<std::string> FileCalls::Take()
 {
     std::lock_guard lock(g_mutex);
     return std::exchange(g_calls, {});
+}
+
+void FileCalls::RefuseNoReplace()
+{
+    std::lock_guard lock(g_mutex);
+    g_refuseNoReplace = true;
+}
+
+void FileCalls::ReplaceBeforeNextLock(std::string name)
+{
+    std::lock_guard lock(g_mutex);
+    g_replaceBeforeLock = std::move(name);
 }
 
 } // namespace testing_support
@@ -173,6 +213,28 @@ int rename(const char* from, const char* to)
     return result;
 }
 
+int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags)
+{
+    static auto* real = Real<int(int, const char*, int, const char*, unsigned)>("renameat2");
+    if ((flags & RENAME_NOREPLACE) && testing_support::RefusingNoReplace()) {
+        errno = EINVAL;
+        return -1;
+    }
+    const int result = real(fromFolder, from, toFolder, to, flags);
+    if (result == 0 && Watching())
+        Record("rename", testing_support::AbsoluteAt(fromFolder, from), testing_support::AbsoluteAt(toFolder, to));
+    return result;
+}
+
+int link(const char* from, const char* to)
+{
+    static auto* real = Real<int(const char*, const char*)>("link");
+    const int result = real(from, to);
+    if (result == 0 && Watching())
+        Record("link", testing_support::Absolute(from), testing_support::Absolute(to));
+    return result;
+}
+
 int unlink(const char* path)
 {
     static auto* real = Real<int(const char*)>("unlink");
@@ -196,6 +258,8 @@ int unlinkat(int folder, const char* path, int flags)
 int flock(int fd, int operation)
 {
     static auto* real = Real<int(int, int)>("flock");
+    if (operation & LOCK_EX)
+        testing_support::ReplaceIfDue(fd);
     const int result = real(fd, operation);
     if (result == 0 && (operation & LOCK_EX) && Watching())
         Record("lock", PathOf(fd));

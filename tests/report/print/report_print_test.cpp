@@ -70,6 +70,26 @@ const PdfWord* Find(const std::vector<PdfWord>& words, const std::string& text)
     return nullptr;
 }
 
+// The darkest grey (0 black, 255 white) on the first page between the points given, from the sheet's top left
+// corner; -1 when poppler cannot draw the page.
+int Darkest(const fs::path& pdf, double left, double top, double right, double bottom)
+{
+    constexpr double kScale = 4; // pixels per point
+    const auto pixels = [](double points) { return std::to_string(std::lround(points * kScale)); };
+    const std::string pgm
+        = CaptureOutput({ "pdftoppm", "-gray", "-r", std::to_string(int(72 * kScale)), "-f", "1", "-l", "1", "-x",
+            pixels(left), "-y", pixels(top), "-W", pixels(right - left), "-H", pixels(bottom - top), pdf.string() });
+    std::istringstream in(pgm);
+    std::string magic;
+    size_t width = 0, height = 0, top_value = 0;
+    if (!(in >> magic >> width >> height >> top_value) || magic != "P5" || top_value != 255)
+        return -1;
+    const std::string grey = pgm.substr(static_cast<size_t>(in.tellg()) + 1);
+    if (grey.size() != width * height || grey.empty())
+        return -1;
+    return static_cast<unsigned char>(*std::min_element(grey.begin(), grey.end()));
+}
+
 TEST_F(ReportPrintTest, HeaderThenBlankLineThenEveryRowOfThePupilsSheetInColumns)
 {
     const std::wstring wide = L"Продолжительность успешной попытки с очень длинным пояснением в конце";
@@ -124,12 +144,13 @@ TEST_F(ReportPrintTest, HeaderThenBlankLineThenEveryRowOfThePupilsSheetInColumns
 
 // A teacher's comment typed on several lines (a spreadsheet program keeps the line breaks in the cell): each line
 // starts in the value's column one line below the one before, and the next row follows its last line. The comment
-// takes the room of its widest line, so a label beside it wider than half the page stays on one line.
+// takes the room of its widest line, so a label beside it wider than half the page stays on one line. A tab in it
+// prints as a space, not as the box of a missing glyph.
 TEST_F(ReportPrintTest, ALineBreakInACellStartsANewLineInTheValuesColumn)
 {
     const std::wstring label = L"Комментарий учителя о работе ученика на первом занятии в классе";
     const std::vector<std::wstring> typed { L"Старался", L"но торопился", L"и ошибался", L"в начале", L"а потом",
-        L"исправил всё сам" };
+        L"исправил\tвсё сам" };
     std::wstring comment;
     int widest = 0;
     for (const std::wstring& l : typed) {
@@ -153,7 +174,7 @@ TEST_F(ReportPrintTest, ALineBreakInACellStartsANewLineInTheValuesColumn)
     EXPECT_NEAR(last->y_min, first->y_min, 0.5) << "the label wrapped";
     const double line_points = line * 72.0 / 600;
     for (size_t i = 0; i < typed.size(); ++i) {
-        const std::string start = platform::ToUtf8(typed[i].substr(0, typed[i].find(L' ')));
+        const std::string start = platform::ToUtf8(typed[i].substr(0, typed[i].find_first_of(L" \t")));
         SCOPED_TRACE(start);
         const auto found = std::find_if(words.begin(), words.end(),
             [&](const PdfWord& w) { return w.text == start && w.y_min > first->y_min + (i - 0.5) * line_points; });
@@ -162,6 +183,11 @@ TEST_F(ReportPrintTest, ALineBreakInACellStartsANewLineInTheValuesColumn)
         EXPECT_NEAR(found->x_min, X(margin + Width(label) + margin), 1.0);
     }
     EXPECT_NEAR(next_row->y_min - first->y_min, typed.size() * line_points, 0.5);
+    const PdfWord* before_tab = Find(words, "исправил");
+    const PdfWord* after_tab = Find(words, "всё");
+    ASSERT_TRUE(before_tab && after_tab);
+    EXPECT_GT(Darkest(pdf, before_tab->x_max + 0.5, before_tab->y_min, after_tab->x_min - 0.5, after_tab->y_max), 200)
+        << "something is printed between the words the tab parts";
 }
 
 // A workbook re-saved by a spreadsheet program prefixes every element; its rows still reach the paper.
