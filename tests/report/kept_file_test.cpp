@@ -19,6 +19,7 @@
 #include "report/file_steps.h"
 #include "report/report.h"
 #include "report/workbook_lock.h"
+#include "report/workbook_place.h"
 #include "tests/support/child_process.h"
 #include "tests/support/workbook_fixture.h"
 
@@ -255,6 +256,67 @@ TEST_F(WorkbookTest, AWorkbookWhoseFolderIsGoneIsKeptWhole)
     EXPECT_EQ(SheetNames(*ParseStrictly(ReadBytes(kept[0]))).size(), std::size(others) + 1);
     EXPECT_EQ(StoredRows(kept[0], L"Даша"), (Rows { { L"Запуск", L"0" } }));
     EXPECT_EQ(StoredRows(kept[0], L"Маша"), (Rows { { L"Запуск", L"1" } }));
+}
+
+// Runs held from earlier Starts stand before the open pupil's in a kept file, in the order they came, whether the
+// workbook is gone or only locked; a pupil who has no row yet gets no sheet there.
+TEST_F(WorkbookTest, AKeptFileHoldsTheRunsInTheOrderTheyCameAndNoEmptySheet)
+{
+    const auto data = DataFolder(folder_ / "data");
+    const auto file = folder_ / "shared" / "book.xls";
+    const struct {
+        bool gone, withRow;
+        std::vector<std::wstring> sheets;
+    } cases[] = {
+        { true, true, { L"Аня", L"Маша", L"Петя" } },
+        { true, false, { L"Аня", L"Маша" } },
+        { false, false, { L"Маша" } },
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(testing::Message() << "gone " << each.gone << ", with a row " << each.withRow);
+        fs::create_directory(file.parent_path());
+        RecordRun(file, L"Аня", L"Запуск", L"0");
+        std::vector<IMReport::Run> held;
+        {
+            auto masha = OpenWithRow(file, L"Маша", L"1");
+            SpoilTheLock(file);
+            ASSERT_FALSE(masha->Save(L""));
+            held = masha->TakeRuns();
+            fs::remove(file.parent_path() / ".report.lock");
+        }
+        auto petya = IMReport::Open(Wide(file), L"Петя");
+        ASSERT_TRUE(petya);
+        petya->Carry(held);
+        if (each.withRow)
+            petya->AddRow(L"Запуск", L"2", L"Number");
+        if (each.gone)
+            fs::remove_all(file.parent_path());
+        else
+            SpoilTheLock(file);
+        EXPECT_FALSE(petya->SaveBeforeClosing());
+        Paths kept = KeptIn(folder_ / "data" / "TIRQ");
+        if (!each.gone)
+            kept = KeptIn(file.parent_path());
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(SheetNames(*ParseStrictly(ReadBytes(kept[0]))), each.sheets);
+        EXPECT_EQ(StoredRows(kept[0], L"Маша"), (Rows { { L"Запуск", L"1" } }));
+        fs::remove(kept[0]);
+        fs::remove_all(file.parent_path());
+    }
+}
+
+// The working directory is one of the folders a run may be kept in, and a workbook named relative to it has its
+// folder there too: it is named once, as the system names it.
+TEST_F(WorkbookTest, EachFolderARunMayBeKeptInIsNamedOnce)
+{
+    const auto data = DataFolder(folder_ / "data");
+    const fs::path before = fs::current_path();
+    fs::current_path(folder_);
+    const std::vector<std::string> folders = report::KeepingFolders("book.xls");
+    fs::current_path(before);
+    EXPECT_EQ(std::count(folders.begin(), folders.end(), fs::canonical(folder_).string()), 1);
+    for (const std::string& folder : folders)
+        EXPECT_FALSE(folder.ends_with('/')) << folder;
 }
 
 // No false alarms at the end: a run with no row is not kept when the workbook cannot be written; a run already
