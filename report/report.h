@@ -96,8 +96,8 @@ public:
     // rows of it, so this copy alone holds them.
     bool Orphaned() const { return orphaned_; }
     // Keeps everything an orphaned report holds in a workbook of its own, as the last save does, and says where in
-    // one line; the report then holds no run. False, said too, when no folder took it: the runs are still there to
-    // take.
+    // one line; the caller then lets the report go. False, said too, when no folder took it: the runs are still
+    // there to take.
     bool KeepOrphaned();
 
     // The report's own path, as given to Open.

@@ -85,9 +85,6 @@ bool IMReport::KeepOrphaned()
         return L"Report: \"" + filePath_ + L"\" is gone; the run of " + PupilsNotStored()
             + L" and every sheet this copy held of it are kept in \"" + platform::FromUtf8(kept) + L"\"";
     });
-    unsaved_.clear();
-    held_.clear();
-    orphaned_ = false;
     return true;
 }
 
@@ -112,31 +109,28 @@ std::string IMReport::KeepElsewhere(std::string& why)
 
 std::string IMReport::KeptBytes()
 {
-    std::string bytes;
-    if (orphaned_) {
-        // A pupil's sheet this report added holds nothing yet: the kept file gets none for it.
-        DOMNode* const empty = ownSheetNew_ && unsaved_.empty() ? worksheet_ : nullptr;
-        DOMNode* const next = empty ? empty->getNextSibling() : nullptr;
-        DOMNode* const workbook = empty ? empty->getParentNode() : nullptr;
-        if (empty)
-            workbook->removeChild(empty);
-        try {
-            bytes = Serialise(*document_);
-        } catch (...) {
-            if (empty)
-                workbook->insertBefore(empty, next);
-            throw;
-        }
-        if (empty)
-            workbook->insertBefore(empty, next);
-    } else {
+    if (!orphaned_) {
         report::DocumentPtr runs = EmptyWorkbook();
         for (const Run& run : held_)
             WriteRows(*runs, run.sheetName, run.rows);
         if (!unsaved_.empty())
             WriteRows(*runs, sheetName_, unsaved_);
-        bytes = Serialise(*runs);
+        return Serialise(*runs);
     }
+    if (!ownSheetNew_ || !unsaved_.empty())
+        return Serialise(*document_);
+    // The pupil's sheet this report added holds nothing yet: the kept file gets none for it.
+    DOMNode* const next = worksheet_->getNextSibling();
+    DOMNode* const workbook = worksheet_->getParentNode();
+    workbook->removeChild(worksheet_);
+    std::string bytes;
+    try {
+        bytes = Serialise(*document_);
+    } catch (...) {
+        workbook->insertBefore(worksheet_, next);
+        throw;
+    }
+    workbook->insertBefore(worksheet_, next);
     return bytes;
 }
 

@@ -49,7 +49,7 @@ int CreateReplacement(const std::string& target, std::string& name)
     if (fd < 0)
         return -1;
     struct stat st;
-    if (::lstat(target.c_str(), &st) == 0) {
+    if (::stat(target.c_str(), &st) == 0) {
         if (S_ISREG(st.st_mode))
             ::fchmod(fd, st.st_mode & 07777);
     } else if (SharedFolder(target) && ::fstat(fd, &st) == 0) {
@@ -189,6 +189,9 @@ std::string RealPath(const std::string& path)
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::path whole = fs::absolute(path, error);
+    // Without a working directory a relative name leads nowhere: it stays as given and fails where it is used.
+    if (error)
+        return path;
     // The names still to walk, the next one last.
     std::vector<fs::path> pending(whole.begin(), whole.end());
     std::reverse(pending.begin(), pending.end());

@@ -115,16 +115,22 @@ TEST_F(ForeignLinks, AnotherAccountsLinkLeadsNoSaveIntoThisAccountsFiles)
 {
     const struct {
         fs::path link, target;
+        bool beforeOpen = false;
     } traps[] = {
-        { file_, home_ / ".profile" }, { file_, home_ / ".ssh" / "authorized_keys" },
-        { file_, home_ / ".bash_login" }, // nothing there yet
+        { file_, home_ / ".profile" }, { file_, home_ / ".profile", true },
+        { file_, home_ / ".ssh" / "authorized_keys" }, { file_, home_ / ".bash_login" }, // nothing there yet
         { file_.parent_path(), home_ }, // in place of the workbook's folder
     };
     for (const auto& trap : traps) {
         SCOPED_TRACE(trap.target);
         const bool existed = fs::exists(trap.target);
         const std::string before = fs::is_regular_file(trap.target) ? ReadBytes(trap.target) : "";
-        const Outcome outcome = RunWithStepBetween(file_, home_, [&] { PlantLink(trap.link, trap.target); });
+        if (trap.beforeOpen)
+            PlantLink(trap.link, trap.target);
+        const Outcome outcome = RunWithStepBetween(file_, home_, [&] {
+            if (!trap.beforeOpen)
+                PlantLink(trap.link, trap.target);
+        });
         EXPECT_FALSE(outcome.saved);
         EXPECT_FALSE(outcome.stored) << "the run is not reported stored";
         EXPECT_NE(outcome.said.find("the symbolic link \"" + trap.link.string() + "\" was made by another account"),
@@ -156,14 +162,18 @@ TEST_F(ForeignLinks, AnotherAccountsLinkLeadsNoSaveIntoThisAccountsFiles)
         fs::rename(trap.link.string() + ".moved", trap.link);
     }
 
-    // The account's own link, and one made by root, are followed: the run is stored where they lead.
-    for (const uid_t owner : { kPupil, uid_t(0) }) {
+    // The account's own link, one made by root, and one made by the owner of the folder that holds it (who may
+    // replace the workbook there anyway) are followed: the run is stored where they lead. The folder is the other
+    // account's, so each link is followed by its own rule.
+    for (const uid_t owner : { kPupil, uid_t(0), kOtherPupil }) {
         const fs::path own = home_ / ("book-" + std::to_string(owner) + ".xls");
         const Outcome outcome = RunWithStepBetween(file_, home_, [&] {
             fs::copy_file(file_, own);
             ASSERT_EQ(::chown(own.c_str(), kPupil, kPupil), 0);
             PlantLink(file_, own, owner);
+            ASSERT_EQ(::chown(file_.parent_path().c_str(), kOtherPupil, kOtherPupil), 0);
         });
+        ASSERT_EQ(::chown(file_.parent_path().c_str(), 0, 0), 0);
         EXPECT_TRUE(outcome.saved && outcome.stored) << outcome.said;
         EXPECT_EQ(StoredRows(own, L"Боря"), (Rows { { L"Запуск", L"1" } })) << owner;
         fs::remove(file_);

@@ -258,6 +258,29 @@ TEST_F(WorkbookTest, AWorkbookWhoseFolderIsGoneIsKeptWhole)
     EXPECT_EQ(StoredRows(kept[0], L"Маша"), (Rows { { L"Запуск", L"1" } }));
 }
 
+// A workbook found gone by one save and written anew by the next: the copy holds nothing the workbook lacks any
+// more, so a last save that cannot have the lock keeps nothing and says nothing.
+TEST_F(WorkbookTest, AWorkbookWrittenAnewAfterItWasGoneLeavesNothingToKeep)
+{
+    const auto data = DataFolder(folder_ / "data");
+    const auto file = folder_ / "shared" / "book.xls";
+    fs::create_directory(file.parent_path());
+    RecordRun(file, L"Аня", L"Запуск", L"0");
+    auto report = OpenWithRow(file, L"Боря", L"1");
+    ASSERT_TRUE(report);
+    fs::remove_all(file.parent_path());
+    EXPECT_FALSE(report->Save(L""));
+    fs::create_directory(file.parent_path());
+    ASSERT_TRUE(report->Save(L""));
+    report::WorkbookLock other(file.string(), std::chrono::seconds(0));
+    ASSERT_TRUE(other.Held());
+    platform::DebugCapture capture;
+    EXPECT_TRUE(report->SaveBeforeClosing());
+    EXPECT_EQ(capture.Text(), L"");
+    EXPECT_TRUE(KeptIn(folder_ / "data" / "TIRQ").empty());
+    EXPECT_TRUE(KeptIn(file.parent_path()).empty());
+}
+
 // Runs held from earlier Starts stand before the open pupil's in a kept file, in the order they came, whether the
 // workbook is gone or only locked; a pupil who has no row yet gets no sheet there.
 TEST_F(WorkbookTest, AKeptFileHoldsTheRunsInTheOrderTheyCameAndNoEmptySheet)

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 
 #include <dlfcn.h>
@@ -17,7 +18,8 @@ std::mutex g_mutex;
 std::string g_folder; // empty while nothing is watched
 std::vector<std::string> g_calls;
 bool g_refuseNoReplace = false;
-std::string g_replaceBeforeLock; // relative to the folder; empty when nothing is to be replaced
+std::string g_lockName; // relative to the folder; empty when nothing is to be done before a lock
+std::function<void()> g_beforeLock;
 
 template <class Function> Function* Real(const char* name)
 {
@@ -95,20 +97,18 @@ bool RefusingNoReplace()
     return g_refuseNoReplace;
 }
 
-// Gives the name a new file when fd is the file under the name that is to be replaced before it is locked.
-void ReplaceIfDue(int fd)
+// Does what is due before fd, the file under the name given, is locked.
+void ActIfDue(int fd)
 {
-    std::string name;
+    std::function<void()> act;
     {
         std::lock_guard lock(g_mutex);
-        if (g_replaceBeforeLock.empty() || Inside(PathOf(fd)) != g_replaceBeforeLock)
+        if (g_lockName.empty() || Inside(PathOf(fd)) != g_lockName)
             return;
-        name = g_folder + "/" + std::exchange(g_replaceBeforeLock, {});
+        g_lockName.clear();
+        act = std::exchange(g_beforeLock, {});
     }
-    Real<int(const char*)>("unlink")(name.c_str());
-    const int made = Real<int(const char*, int, ...)>("open")(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (made >= 0)
-        Real<int(int)>("close")(made);
+    act();
 }
 
 } // namespace
@@ -126,7 +126,8 @@ FileCalls::~FileCalls()
     g_folder.clear();
     g_calls.clear();
     g_refuseNoReplace = false;
-    g_replaceBeforeLock.clear();
+    g_lockName.clear();
+    g_beforeLock = {};
 }
 
 std::vector<std::string> FileCalls::Take()
@@ -141,10 +142,25 @@ void FileCalls::RefuseNoReplace()
     g_refuseNoReplace = true;
 }
 
-void FileCalls::ReplaceBeforeNextLock(std::string name)
+void FileCalls::BeforeNextLock(std::string name, std::function<void()> act)
 {
     std::lock_guard lock(g_mutex);
-    g_replaceBeforeLock = std::move(name);
+    g_lockName = std::move(name);
+    g_beforeLock = std::move(act);
+}
+
+void FileCalls::ReplaceBeforeNextLock(std::string name)
+{
+    const std::string path = [&] {
+        std::lock_guard lock(g_mutex);
+        return g_folder + "/" + name;
+    }();
+    BeforeNextLock(std::move(name), [path] {
+        Real<int(const char*)>("unlink")(path.c_str());
+        const int made = Real<int(const char*, int, ...)>("open")(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (made >= 0)
+            Real<int(int)>("close")(made);
+    });
 }
 
 } // namespace testing_support
@@ -259,7 +275,7 @@ int flock(int fd, int operation)
 {
     static auto* real = Real<int(int, int)>("flock");
     if (operation & LOCK_EX)
-        testing_support::ReplaceIfDue(fd);
+        testing_support::ActIfDue(fd);
     const int result = real(fd, operation);
     if (result == 0 && (operation & LOCK_EX) && Watching())
         Record("lock", PathOf(fd));

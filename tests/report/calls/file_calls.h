@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,11 @@ public:
     // From now on renameat2 refuses RENAME_NOREPLACE with EINVAL, anywhere, as a file system that cannot refuse a
     // rename by itself does.
     void RefuseNoReplace();
-    // Just before the next exclusive flock on the file under name (relative to the folder), name is given to a new
-    // empty file, as when the copy that held the file removed it and a third copy made a new one. Unrecorded.
+    // Just before the next exclusive flock on the file under name (relative to the folder), act runs, as another
+    // copy or account acting at that moment.
+    void BeforeNextLock(std::string name, std::function<void()> act);
+    // Before the next lock on name, name is given to a new empty file, as when the copy that held the file removed it
+    // and a third copy made a new one. Unrecorded.
     void ReplaceBeforeNextLock(std::string name);
 };
 

@@ -1,10 +1,14 @@
 // Ways through the file steps that this machine never takes by itself, forced at the C library: a file system whose
-// rename cannot refuse to replace, and a lock file replaced between its open and its lock.
+// rename cannot refuse to replace, a lock file replaced between its open and its lock, and a workbook's name given to
+// a link between the save's look at its path and its lock.
 #include <algorithm>
 #include <chrono>
 #include <ctime>
 
+#include "platform/testing/debug_capture.h"
+#include "platform/text/utf8.h"
 #include "report/kept_file.h"
+#include "report/report.h"
 #include "report/workbook_file.h"
 #include "report/workbook_lock.h"
 #include "tests/report/calls/file_calls.h"
@@ -70,6 +74,33 @@ TEST_F(WorkbookTest, ALockFileReplacedBeforeItIsLockedIsNotTheOneHeld)
     EXPECT_EQ(second.Error(), "another copy of the program holds the workbook");
     const auto lines = calls.Take();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "lock .report.lock"), 2) << testing::PrintToString(lines);
+}
+
+// Between the save's look at the workbook's path and its lock, the name is given to a symbolic link to another
+// workbook: nothing is read through it, so the next save, finding no workbook, writes what this copy held, not what
+// the link led to.
+TEST_F(WorkbookTest, ALinkPutAtTheWorkbooksNameOnceItsPathIsKnownIsNotRead)
+{
+    const auto file = folder_ / "book.xls", secret = folder_ / "private" / "secret.xls";
+    fs::create_directory(secret.parent_path());
+    RecordRun(secret, L"Секрет", L"Запуск", L"0");
+    RecordRun(file, L"Аня", L"Запуск", L"0");
+    auto report = IMReport::Open(Wide(file), L"Боря");
+    ASSERT_TRUE(report);
+    report->AddRow(L"Запуск", L"1", L"Number");
+    {
+        testing_support::FileCalls calls(folder_);
+        calls.BeforeNextLock(".report.lock", [&] {
+            fs::remove(file);
+            fs::create_symlink(secret, file);
+        });
+        platform::DebugCapture capture;
+        EXPECT_FALSE(report->Save(L""));
+        EXPECT_NE(capture.Text().find(L"a symbolic link"), std::wstring::npos) << platform::ToUtf8(capture.Text());
+    }
+    fs::remove(file);
+    ASSERT_TRUE(report->Save(L""));
+    EXPECT_EQ(SheetNames(*ParseStrictly(ReadBytes(file))), (std::vector<std::wstring> { L"Аня", L"Боря" }));
 }
 
 } // namespace
